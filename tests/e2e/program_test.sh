@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Whole-program test: zeb starts on a virtual display with a tray host, docks
+# its icon, and saves its settings beside the program file when it is ended
+# by a signal; "-g" uses the shared section, a renamed program its own file.
+set -uo pipefail
+ZEB=$1
+source "$(dirname "$0")/lib.sh"
+trap session_stop_all EXIT
+
+session_start_display || exit 1
+session_start_tray || exit 1
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-e2e.XXXXXX")
+SESSION_DIRS+=("$work")
+cp "$ZEB" "$work/zeb"
+user=$(id -un)
+
+run_and_signal() { # <program> <signal> [args...]: start, wait for the icon, send signal
+    local program=$1 sig=$2
+    shift 2
+    "$program" "$@" >"$work/out.log" 2>&1 &
+    local pid=$!
+    session_wait_for 200 zeb_icon_docked
+    local docked=$?
+    kill -"$sig" "$pid"
+    wait "$pid"
+    local status=$?
+    [ "$docked" -eq 0 ] && [ "$status" -eq 0 ]
+}
+
+check "icon docks in the tray and SIGTERM ends zeb cleanly" run_and_signal "$work/zeb" TERM
+check "settings file lies beside the program" test -f "$work/zeb.ini"
+check "settings are written to the user's own section" \
+    test "$(ini_value "$work/zeb.ini" "Preferences - $user" Clicks2)" = 4
+check "defaults are written for every group of keys" \
+    test "$(ini_value "$work/zeb.ini" "Preferences - $user" W2Fplay)" = "Now playing: %T"
+
+# Values edited by hand survive a run; foreign lines stay untouched.
+sed -i "s/^ShuffleMode=0/ShuffleMode=1/; s/^TPC=30/TPC=12abc/" "$work/zeb.ini"
+sed -i "1i ; kept by hand" "$work/zeb.ini"
+echo "FutureKey=stays" >>"$work/zeb.ini"
+check "SIGHUP ends zeb cleanly" run_and_signal "$work/zeb" HUP
+check "a value set by hand is read and written back" \
+    test "$(ini_value "$work/zeb.ini" "Preferences - $user" ShuffleMode)" = 1
+check "an integer with trailing text is read as its leading digits" \
+    test "$(ini_value "$work/zeb.ini" "Preferences - $user" TPC)" = 12
+check "comments and unknown keys stay" \
+    bash -c "head -1 '$work/zeb.ini' | grep -qx '; kept by hand' && grep -qx 'FutureKey=stays' '$work/zeb.ini'"
+
+check "-g with SIGINT ends zeb cleanly" run_and_signal "$work/zeb" INT -g
+check "-g writes the shared section" test "$(ini_value "$work/zeb.ini" Preferences Clicks2)" = 4
+check "-g leaves the user's section alone" \
+    test "$(ini_value "$work/zeb.ini" "Preferences - $user" ShuffleMode)" = 1
+
+cp "$work/zeb.ini" "$work/before.ini"
+mv "$work/zeb" "$work/tunes"
+check "a renamed program runs" run_and_signal "$work/tunes" TERM
+check "a renamed program uses a settings file of its own name" test -f "$work/tunes.ini"
+check "a renamed program leaves the old settings file alone" cmp -s "$work/zeb.ini" "$work/before.ini"
+
+# No temporary files remain after the atomic replacements.
+check "no temporary files are left" \
+    test "$(find "$work" -name '*.ini.*' | wc -l)" -eq 0
+
+finish
