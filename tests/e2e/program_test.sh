@@ -20,8 +20,13 @@ run_and_signal() { # <program> <signal> [args...]: start, wait for the icon, sen
     shift 2
     "$program" "$@" >"$work/out.log" 2>&1 &
     local pid=$!
-    session_wait_for 200 zeb_icon_docked
-    local docked=$?
+    local docked=1 tries=200
+    while [ $tries -gt 0 ] && kill -0 "$pid" 2>/dev/null; do
+        zeb_icon_docked && { docked=0; break; }
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    [ "$docked" -eq 0 ] || cat "$work/out.log"
     kill -"$sig" "$pid"
     wait "$pid"
     local status=$?
