@@ -1,0 +1,8 @@
+# Frame header, frame search, Xing header, ring, length, position and seek.
+zeb_add_gtest(engine_frame_reader_test
+    SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/FrameHeaderTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/FrameReaderTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/FrameReaderSeekTest.cpp
+    LIBS zeb_engine
+    FIXTURES)
