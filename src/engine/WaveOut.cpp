@@ -1,0 +1,558 @@
+#include "engine/WaveOut.h"
+
+#include "engine/EngineError.h"
+#include "engine/WavWriter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <out123.h>
+#include <system_error>
+#include <thread>
+
+namespace zeb {
+
+namespace {
+
+using Block = std::vector<char>;
+using Clock = std::chrono::steady_clock;
+
+// Output drivers tried in turn. The library's own default list also holds
+// drivers (network audio, OpenAL) that stall for seconds or stand in for a
+// missing device, which would hide "no device".
+constexpr const char* kDrivers = "pulse,alsa";
+// The device's own buffer stays small so the block queue decides the latency.
+constexpr double kDeviceBufferSeconds = 0.15;
+// The writer hands a block to the device in pieces of this many milliseconds,
+// so a pause or a reset takes effect within one piece.
+constexpr int kPieceMs = 25;
+// Longest wait for the writer to answer a reset or a drain.
+constexpr auto kAnswerLimit = std::chrono::seconds(2);
+// A device that takes no audio for this long is taken as failed.
+constexpr auto kStallLimit = std::chrono::seconds(5);
+constexpr auto kWaitStep = std::chrono::milliseconds(CWaveOut::kWaitStepMs);
+
+struct Level {
+    int blockSize;
+    int blockCount;
+};
+constexpr Level kLevels[] = {{16384, 1}, {16384, 4}, {16384, 8}, {32768, 8}, {32768, 10}};
+
+int EncodingFor(int bits) {
+    switch (bits) {
+    case 8:
+        return MPG123_ENC_UNSIGNED_8;
+    case 16:
+        return MPG123_ENC_SIGNED_16;
+    default:
+        return 0;
+    }
+}
+
+// The listed devices of the first driver that can list any.
+struct DeviceList {
+    std::vector<std::string> names;
+    std::vector<std::string> descriptions;
+    std::string driver;
+};
+
+DeviceList ListDevices(out123_handle* ao) {
+    DeviceList list;
+    char** names = nullptr;
+    char** descriptions = nullptr;
+    char* active = nullptr;
+    const int count = out123_devices(ao, kDrivers, &names, &descriptions, &active);
+    for (int i = 0; i < count; ++i) {
+        list.names.emplace_back(names[i] ? names[i] : "");
+        const char* description = descriptions && descriptions[i] ? descriptions[i] : "";
+        list.descriptions.emplace_back(*description ? description : list.names.back());
+    }
+    if (count > 0)
+        out123_stringlists_free(names, descriptions, count);
+    if (active) {
+        list.driver = active;
+        out123_free(active);
+    }
+    return list;
+}
+
+} // namespace
+
+// The sound device with a queue of blocks in front of it. A writer thread,
+// the only user of the libout123 handle once the device is started, plays
+// the queued blocks in order and puts each finished one on a list that the
+// decoding thread takes back.
+class DeviceQueue {
+public:
+    // Opens the device (-1 or an index outside the list: the default output)
+    // and starts the writer.
+    DeviceQueue(int device, int rate, int channels, int bits);
+    // Stops the writer, dropping what it still holds, and closes the device.
+    ~DeviceQueue();
+    DeviceQueue(const DeviceQueue&) = delete;
+    DeviceQueue& operator=(const DeviceQueue&) = delete;
+
+    void Push(Block block);
+    // Appends the finished blocks to `out`; returns how many there were.
+    int TakeFinished(std::vector<Block>& out);
+    // Waits at most `timeout` for a finished block.
+    void WaitForFinished(std::chrono::milliseconds timeout);
+    // Pieces handed to the device so far: grows while the device takes audio.
+    uint64_t PiecesPlayed();
+    void Pause();
+    void Continue();
+    // Drops every queued block and the device's buffered audio; returns
+    // when the writer has done so.
+    void Drop();
+    // Lets the device play its buffered audio to the end.
+    void DrainDevice();
+    bool Failed();
+
+private:
+    void Open(int device, int rate, int channels, int bits);
+    void Run();
+    bool HasWork() const;
+    void DropAll();
+    void PlayPiece(std::unique_lock<std::mutex>& lock);
+    void FinishCurrent();
+
+    out123_handle* ao_ = nullptr;
+    size_t pieceBytes_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;   // to the writer
+    std::condition_variable answer_; // from the writer
+    std::deque<Block> pending_;
+    std::vector<Block> finished_;
+    Block current_; // the block being played; the writer's own
+    bool hasCurrent_ = false;
+    size_t offset_ = 0;
+    bool paused_ = false;
+    bool devicePaused_ = false;
+    bool dropRequested_ = false;
+    bool drainRequested_ = false;
+    bool quit_ = false;
+    bool failed_ = false;
+    uint64_t piecesPlayed_ = 0;
+    std::thread writer_;
+};
+
+DeviceQueue::DeviceQueue(int device, int rate, int channels, int bits) {
+    Open(device, rate, channels, bits);
+    const size_t frameBytes = static_cast<size_t>(channels * bits / 8);
+    pieceBytes_ = std::max<size_t>(1, static_cast<size_t>(rate) * kPieceMs / 1000) * frameBytes;
+    try {
+        writer_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        out123_del(ao_);
+        throw EngineError(EngineError::OutputOpen, "cannot start the output thread");
+    }
+}
+
+void DeviceQueue::Open(int device, int rate, int channels, int bits) {
+    const int encoding = EncodingFor(bits);
+    if (rate <= 0 || channels < 1 || channels > 2 || encoding == 0)
+        throw EngineError(EngineError::OutputOpen, "unsupported output format");
+    ao_ = out123_new();
+    if (!ao_)
+        throw EngineError(EngineError::OutputOpen, "cannot create the output handle");
+    out123_param2(ao_, OUT123_ADD_FLAGS, OUT123_QUIET, 0, nullptr);
+    out123_param2(ao_, OUT123_DEVICEBUFFER, 0, kDeviceBufferSeconds, nullptr);
+    out123_param2(ao_, OUT123_NAME, 0, 0, "zeb");
+
+    std::string driver = kDrivers;
+    std::string name;
+    if (device >= 0) {
+        DeviceList list = ListDevices(ao_);
+        if (device < static_cast<int>(list.names.size())) {
+            name = list.names[device];
+            driver = list.driver;
+        }
+    }
+    const bool chosen = !name.empty();
+    if (out123_open(ao_, driver.c_str(), chosen ? name.c_str() : nullptr) != 0 ||
+        out123_start(ao_, rate, channels, encoding) != 0) {
+        const std::string reason = out123_strerror(ao_);
+        out123_del(ao_);
+        ao_ = nullptr;
+        if (chosen)
+            throw EngineError(EngineError::OutputOpen, "cannot open " + name + ": " + reason);
+        throw EngineError(EngineError::NoDevice, "no sound device: " + reason);
+    }
+}
+
+DeviceQueue::~DeviceQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_one();
+    writer_.join();
+    if (hasCurrent_ || !pending_.empty())
+        out123_drop(ao_);
+    out123_del(ao_);
+}
+
+void DeviceQueue::Push(Block block) {
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(block));
+    }
+    wake_.notify_one();
+}
+
+int DeviceQueue::TakeFinished(std::vector<Block>& out) {
+    std::lock_guard lock(mutex_);
+    const int count = static_cast<int>(finished_.size());
+    for (auto& block : finished_)
+        out.push_back(std::move(block));
+    finished_.clear();
+    return count;
+}
+
+void DeviceQueue::WaitForFinished(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    answer_.wait_for(lock, timeout, [this] { return !finished_.empty(); });
+}
+
+uint64_t DeviceQueue::PiecesPlayed() {
+    std::lock_guard lock(mutex_);
+    return piecesPlayed_;
+}
+
+void DeviceQueue::Pause() {
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = true;
+    }
+    wake_.notify_one();
+}
+
+void DeviceQueue::Continue() {
+    {
+        std::lock_guard lock(mutex_);
+        paused_ = false;
+    }
+    wake_.notify_one();
+}
+
+void DeviceQueue::Drop() {
+    std::unique_lock lock(mutex_);
+    dropRequested_ = true;
+    wake_.notify_one();
+    answer_.wait_for(lock, kAnswerLimit, [this] { return !dropRequested_; });
+}
+
+void DeviceQueue::DrainDevice() {
+    std::unique_lock lock(mutex_);
+    drainRequested_ = true;
+    wake_.notify_one();
+    if (!answer_.wait_for(lock, kAnswerLimit, [this] { return !drainRequested_; }))
+        drainRequested_ = false;
+}
+
+bool DeviceQueue::Failed() {
+    std::lock_guard lock(mutex_);
+    return failed_;
+}
+
+bool DeviceQueue::HasWork() const {
+    const bool queueEmpty = !hasCurrent_ && pending_.empty();
+    return quit_ || dropRequested_ || paused_ != devicePaused_ || (drainRequested_ && queueEmpty) ||
+           (!paused_ && !queueEmpty);
+}
+
+void DeviceQueue::Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return HasWork(); });
+        if (quit_)
+            return;
+        if (dropRequested_) {
+            DropAll();
+            lock.unlock();
+            out123_drop(ao_);
+            lock.lock();
+            dropRequested_ = false;
+            answer_.notify_all();
+        } else if (paused_ != devicePaused_) {
+            const bool pause = paused_;
+            lock.unlock();
+            if (pause)
+                out123_pause(ao_);
+            else
+                out123_continue(ao_);
+            lock.lock();
+            devicePaused_ = pause;
+        } else if (!hasCurrent_ && pending_.empty()) {
+            lock.unlock();
+            out123_drain(ao_);
+            lock.lock();
+            drainRequested_ = false;
+            answer_.notify_all();
+        } else {
+            PlayPiece(lock);
+        }
+    }
+}
+
+void DeviceQueue::DropAll() {
+    if (hasCurrent_)
+        FinishCurrent();
+    for (auto& block : pending_)
+        finished_.push_back(std::move(block));
+    pending_.clear();
+    answer_.notify_all();
+}
+
+void DeviceQueue::PlayPiece(std::unique_lock<std::mutex>& lock) {
+    if (!hasCurrent_) {
+        current_ = std::move(pending_.front());
+        pending_.pop_front();
+        hasCurrent_ = true;
+        offset_ = 0;
+    }
+    const size_t length = std::min(pieceBytes_, current_.size() - offset_);
+    char* piece = current_.data() + offset_;
+    const bool skip = failed_;
+    lock.unlock();
+    const size_t played = skip ? length : out123_play(ao_, piece, length);
+    lock.lock();
+    offset_ += length;
+    ++piecesPlayed_;
+    if (played < length)
+        failed_ = true;
+    if (offset_ >= current_.size() || failed_) {
+        FinishCurrent();
+        answer_.notify_all();
+    }
+}
+
+void DeviceQueue::FinishCurrent() {
+    finished_.push_back(std::move(current_));
+    current_ = Block();
+    hasCurrent_ = false;
+}
+
+namespace {
+
+// Notices a device that has taken no audio for kStallLimit.
+class StallWatch {
+public:
+    explicit StallWatch(DeviceQueue& device)
+        : device_(device), pieces_(device.PiecesPlayed()), since_(Clock::now()) {}
+    bool Stalled() {
+        const uint64_t pieces = device_.PiecesPlayed();
+        if (pieces != pieces_) {
+            pieces_ = pieces;
+            since_ = Clock::now();
+        }
+        return Clock::now() - since_ > kStallLimit;
+    }
+
+private:
+    DeviceQueue& device_;
+    uint64_t pieces_;
+    Clock::time_point since_;
+};
+
+} // namespace
+
+CWaveOut::CWaveOut() = default;
+
+CWaveOut::~CWaveOut() {
+    try {
+        Close();
+    } catch (const EngineError&) {
+    }
+}
+
+void CWaveOut::Configure(const WaveOutConfig& config) {
+    config_ = config;
+}
+
+int CWaveOut::BlockSizeForLevel(int level) {
+    return level >= 0 && level <= 4 ? kLevels[level].blockSize : 0;
+}
+
+int CWaveOut::BlockCountForLevel(int level) {
+    return level >= 0 && level <= 4 ? kLevels[level].blockCount : 0;
+}
+
+std::vector<std::string> CWaveOut::DeviceNames() {
+    out123_handle* ao = out123_new();
+    if (!ao)
+        return {};
+    out123_param2(ao, OUT123_ADD_FLAGS, OUT123_QUIET, 0, nullptr);
+    DeviceList list = ListDevices(ao);
+    out123_del(ao);
+    return list.descriptions;
+}
+
+void CWaveOut::Open(int rate, int channels, int bits) {
+    try {
+        Close();
+    } catch (const EngineError&) {
+    }
+    kind_ = config_.kind == WavFile ? WavFile : Device;
+    queued_ = 0;
+    paused_ = false;
+    if (kind_ == Device)
+        OpenDevice(rate, channels, bits);
+    else
+        OpenWavFile(rate, channels, bits);
+    opened_ = true;
+    trimFirstBlock_ = true;
+}
+
+void CWaveOut::OpenDevice(int rate, int channels, int bits) {
+    device_ = std::make_unique<DeviceQueue>(config_.device, rate, channels, bits);
+}
+
+void CWaveOut::OpenWavFile(int rate, int channels, int bits) {
+    auto wav = std::make_unique<WavWriter>();
+    wav->Create(config_.wavPath, rate, channels, bits);
+    wav_ = std::move(wav);
+}
+
+int CWaveOut::Write(const void* block, int length) {
+    const char* data = static_cast<const char*>(block);
+    if (trimFirstBlock_) {
+        trimFirstBlock_ = false;
+        if (length > kFirstBlockTrim) {
+            data += kFirstBlockTrim;
+            length -= kFirstBlockTrim;
+        }
+    }
+    if (paused_)
+        return -1;
+    if (!opened_)
+        throw EngineError(EngineError::OutputWrite, "the output is not open");
+    if (length <= 0)
+        return 0;
+    return kind_ == Device ? WriteToDevice(data, length) : WriteToWavFile(data, length);
+}
+
+int CWaveOut::WriteToDevice(const char* data, int length) {
+    Collect();
+    StallWatch watch(*device_);
+    while (queued_ >= std::max(1, config_.blockCount)) {
+        device_->WaitForFinished(kWaitStep);
+        if (paused_)
+            return -1;
+        Collect();
+        if (device_->Failed() || watch.Stalled())
+            throw EngineError(EngineError::OutputWrite, "the sound device takes no audio");
+    }
+    if (device_->Failed())
+        throw EngineError(EngineError::OutputWrite, "the sound device failed");
+    Block copy;
+    if (!spare_.empty()) {
+        copy = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    copy.assign(data, data + length);
+    device_->Push(std::move(copy));
+    ++queued_;
+    return length;
+}
+
+int CWaveOut::WriteToWavFile(const char* data, int length) {
+    wav_->Write(data, static_cast<size_t>(length));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWavBlockPauseMs));
+    return length;
+}
+
+void CWaveOut::Collect() {
+    if (!device_)
+        return;
+    queued_ -= device_->TakeFinished(spare_);
+    queued_ = std::max(queued_, 0);
+    // Keep no more spare blocks than can ever be queued.
+    const size_t keep = static_cast<size_t>(std::max(1, config_.blockCount));
+    if (spare_.size() > keep)
+        spare_.resize(keep);
+}
+
+void CWaveOut::Pause() {
+    if (kind_ != Device || !device_)
+        return;
+    paused_ = true;
+    device_->Pause();
+}
+
+void CWaveOut::Restart() {
+    if (kind_ != Device || !device_)
+        return;
+    paused_ = false;
+    device_->Continue();
+}
+
+bool CWaveOut::WaitUntilPlayed() {
+    Collect();
+    StallWatch watch(*device_);
+    while (queued_ != 0) {
+        device_->WaitForFinished(kWaitStep);
+        Collect();
+        if (watch.Stalled())
+            return false;
+    }
+    return true;
+}
+
+void CWaveOut::Drain() {
+    // A held device plays nothing: there is nothing to wait for.
+    if (kind_ != Device || !device_ || paused_)
+        return;
+    if (!WaitUntilPlayed())
+        throw EngineError(EngineError::OutputWrite, "the sound device takes no audio");
+    device_->DrainDevice();
+}
+
+void CWaveOut::Reset() {
+    if (kind_ != Device || !device_)
+        return;
+    device_->Drop();
+    Collect();
+}
+
+void CWaveOut::Close() {
+    opened_ = false;
+    if (device_)
+        CloseDevice();
+    if (wav_)
+        CloseWavFile();
+}
+
+void CWaveOut::CloseDevice() {
+    // Queued blocks are played to the end first, unless the device is held
+    // or has stopped taking them.
+    if (paused_ || !WaitUntilPlayed())
+        device_->Drop();
+    device_.reset();
+    spare_.clear();
+    queued_ = 0;
+    paused_ = false;
+}
+
+void CWaveOut::CloseWavFile() {
+    auto wav = std::move(wav_);
+    wav->Close();
+}
+
+void CWaveOut::Reopen(int rate, int channels, int bits) {
+    try {
+        Drain();
+    } catch (const EngineError&) {
+    }
+    try {
+        Close();
+    } catch (const EngineError&) {
+    }
+    Open(rate, channels, bits);
+}
+
+} // namespace zeb

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zeb {
+
+class DeviceQueue;
+class WavWriter;
+
+// Where CWaveOut sends its blocks, set before Open.
+struct WaveOutConfig {
+    int kind = 0;        // 0 the sound device, 1 a WAV file
+    int device = -1;     // -1 the default output, k the k-th listed device
+    std::string wavPath; // the file written with kind 1
+    int blockCount = 8;  // most blocks queued on the device at once
+};
+
+// The output of the decoding thread: queues PCM blocks on the sound device or
+// appends them to a WAV file. Used by the decoding thread only; operations
+// that fail raise EngineError.
+//
+// The device is reached through libout123 with a small device buffer, so the
+// block queue kept here decides how much audio waits to be played: a writer
+// thread plays the queued blocks one after the other and hands finished ones
+// back, which Collect reclaims.
+class CWaveOut {
+public:
+    enum Kind { Device = 0, WavFile = 1 };
+
+    // Bytes dropped from the first block after every open and every seek.
+    static constexpr int kFirstBlockTrim = 3500;
+    // The step of every wait for the device.
+    static constexpr int kWaitStepMs = 77;
+    // The pause after each block written to a WAV file.
+    static constexpr int kWavBlockPauseMs = 20;
+
+    CWaveOut();
+    // Closes the output; errors are ignored there.
+    ~CWaveOut();
+    CWaveOut(const CWaveOut&) = delete;
+    CWaveOut& operator=(const CWaveOut&) = delete;
+
+    // Takes effect at the next Open.
+    void Configure(const WaveOutConfig& config);
+
+    // Opens the device (EngineError::NoDevice when no output can be opened at
+    // all) or creates the WAV file; sets the first-block trim.
+    void Open(int rate, int channels, int bits);
+    // Bytes accepted, or -1 when the block was refused (paused). Waits while
+    // the device queue is full.
+    int Write(const void* block, int length);
+    // Device only: holds the queued blocks / plays them on.
+    void Pause();
+    void Restart();
+    // Device only: waits until every queued block has been played.
+    void Drain();
+    // Device only: drops every queued block at once.
+    void Reset();
+    // Closes the device or finishes the WAV file; harmless when closed.
+    void Close();
+    // Drain, Close (errors ignored), Open.
+    void Reopen(int rate, int channels, int bits);
+    // Reclaims the blocks the device has finished with.
+    void Collect();
+    // Drops the first kFirstBlockTrim bytes of the next block (after a seek).
+    void SetFirstBlockTrim() { trimFirstBlock_ = true; }
+
+    bool IsOpen() const { return opened_; }
+    bool IsPaused() const { return paused_; }
+    // Blocks handed to the device and not yet reclaimed.
+    int QueuedCount() const { return queued_; }
+
+    // The Buffers setting: block size and count of levels 0..4; 0 for any
+    // other level (the caller keeps its previous choice).
+    static int BlockSizeForLevel(int level);
+    static int BlockCountForLevel(int level);
+
+    // Descriptions of the listed sound devices; index k is device k.
+    static std::vector<std::string> DeviceNames();
+
+private:
+    void OpenDevice(int rate, int channels, int bits);
+    void OpenWavFile(int rate, int channels, int bits);
+    int WriteToDevice(const char* data, int length);
+    int WriteToWavFile(const char* data, int length);
+    // Waits until every queued block has been played; false when the
+    // device stopped taking blocks.
+    bool WaitUntilPlayed();
+    void CloseDevice();
+    void CloseWavFile();
+
+    WaveOutConfig config_;
+    int kind_ = Device; // copied from the configuration at open
+    bool opened_ = false;
+    bool trimFirstBlock_ = false;
+    bool paused_ = false;
+    int queued_ = 0;
+    std::vector<std::vector<char>> spare_; // reclaimed blocks, reused by Write
+    std::unique_ptr<DeviceQueue> device_;
+    std::unique_ptr<WavWriter> wav_;
+};
+
+} // namespace zeb
