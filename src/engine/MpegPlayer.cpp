@@ -1,0 +1,396 @@
+#include "engine/MpegPlayer.h"
+
+#include "engine/EngineError.h"
+#include "engine/WaveOut.h"
+
+#include <chrono>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace zeb {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPauseStep = 77ms;
+// A seek waits for the decoding thread at most this long; a thread stuck on
+// a stalled server serves the request later.
+constexpr auto kSeekWaitLimit = 10s;
+
+// Thread priorities -2..+2 as nice values of the decoding thread.
+int NiceForPriority(int priority) {
+    return -5 * priority;
+}
+
+// A WAV file holds one rate only: after a rate change the audio goes on in
+// "name (2).wav", "name (3).wav", ... instead of replacing what was written.
+std::string WavPathForPart(const std::string& path, int part) {
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
+    return path.substr(0, dot) + " (" + std::to_string(part) + ")" + path.substr(dot);
+}
+
+} // namespace
+
+CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {}
+
+CMpegPlayer::~CMpegPlayer() {
+    Stop();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void CMpegPlayer::SetSource(const std::string& name) {
+    params_.sourceName = name;
+    params_.isUrl = IsUrlName(name);
+}
+
+void CMpegPlayer::SetWavPath(const std::string& path) {
+    params_.wavPath = path;
+}
+void CMpegPlayer::SetOutputKind(int kind) {
+    params_.outputKind = kind == 1 ? 1 : 0;
+}
+void CMpegPlayer::SetDevice(int device) {
+    params_.device = device;
+}
+void CMpegPlayer::SetNotify(EndCallback callback) {
+    onEnd_ = std::move(callback);
+}
+void CMpegPlayer::SetForceMono(int forceMono) {
+    forceMonoSetting_ = forceMono;
+}
+void CMpegPlayer::SetDownsampling(int downsampling) {
+    downsamplingSetting_ = downsampling;
+}
+
+void CMpegPlayer::SetPriority(int prioritySetting) {
+    if (prioritySetting < 1 || prioritySetting > 5)
+        return;
+    params_.threadPriority = prioritySetting - 3;
+    ApplyThreadPriority();
+}
+
+void CMpegPlayer::ApplyThreadPriority() {
+    int tid = threadId_.load();
+    if (tid != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid),
+                      NiceForPriority(params_.threadPriority));
+}
+
+void CMpegPlayer::SetBufferLevels(int buffers, int inputBuffers) {
+    if (buffers >= 0 && buffers <= 4) {
+        params_.blockSize = CWaveOut::BlockSizeForLevel(buffers);
+        params_.blockCount = CWaveOut::BlockCountForLevel(buffers);
+    }
+    if (inputBuffers >= 0 && inputBuffers <= 4)
+        params_.ringSize = CFrameRing::SlotsForLevel(inputBuffers);
+}
+
+FrameHeader CMpegPlayer::CurrentHeader() const {
+    std::lock_guard lock(headerMutex_);
+    return publishedHeader_;
+}
+
+void CMpegPlayer::PublishHeader() {
+    const FrameHeader& h = reader_.Current();
+    if (h.word == publishedWord_)
+        return;
+    publishedWord_ = h.word;
+    std::lock_guard lock(headerMutex_);
+    publishedHeader_ = h;
+}
+
+// ------------------------------------------------------------ commands
+
+bool CMpegPlayer::Open() {
+    pauseRequest_ = false;
+    try {
+        stream_.Open(params_.sourceName);
+    } catch (const EngineError&) {
+        return false;
+    }
+    reader_.ResetForOpen();
+    reader_.Current() = FrameHeader();
+    reader_.SetFrameCounter(0);
+    try {
+        if (reader_.ReadHeader(reader_.Current()) > 0) {
+            // A source that refuses to move back goes on from where the probe stopped.
+            reader_.Rewind();
+            reader_.PublishTiming();
+            publishedWord_ = 0;
+            PublishHeader();
+            params_.seekable = stream_.Seekable();
+            state_ = Opened;
+            return true;
+        }
+    } catch (const EngineError&) {
+    }
+    stream_.Close();
+    return false;
+}
+
+int CMpegPlayer::RateAfterDownsampling(int rate) const {
+    switch (params_.downsampling) {
+    case 2:
+        return rate / 4;
+    case 1:
+        return rate / 2;
+    default:
+        return rate;
+    }
+}
+
+void CMpegPlayer::Play() {
+    params_.forceMono = forceMonoSetting_;
+    params_.downsampling = downsamplingSetting_;
+    FrameHeader& h = reader_.Current();
+    params_.outputRate = RateAfterDownsampling(SamplingRateOf(h));
+    params_.channels = 2;
+    if (params_.forceMono) {
+        if (h.mixingSelection < 0)
+            h.mixingSelection = 3;
+        params_.channels = 1;
+    }
+    started_.Reset();
+    threadEnded_.Reset();
+    if (thread_.joinable())
+        thread_.join();
+    stopRequest_ = false;
+    try {
+        thread_ = std::thread(&CMpegPlayer::DecodingThread, this);
+    } catch (const std::system_error&) {
+        return;
+    }
+    started_.Wait();
+    if (state_ != Playing)
+        stream_.Close();
+}
+
+void CMpegPlayer::Pause() {
+    if (state_ != Playing)
+        return;
+    pauseRequest_ = true;
+    state_ = Paused;
+}
+
+void CMpegPlayer::Resume() {
+    if (state_ != Paused)
+        return;
+    pauseRequest_ = false;
+    state_ = Playing;
+}
+
+void CMpegPlayer::Stop() {
+    int s = state_;
+    if (s == Playing || s == Paused) {
+        stopRequest_ = true;
+        pauseRequest_ = false;
+        // A read blocked on a stalled server ends when the stream is aborted.
+        stream_.Abort();
+        threadEnded_.Wait();
+    }
+    if (thread_.joinable())
+        thread_.join();
+    stream_.Close();
+    state_ = Stopped;
+}
+
+void CMpegPlayer::Seek(int percent) {
+    int s = state_;
+    if (s != Playing && s != Paused)
+        return;
+    seekTarget_ = percent < 0 ? 0 : percent;
+    seekDone_.Reset();
+    seekPending_ = true;
+    seekDone_.WaitFor(kSeekWaitLimit);
+}
+
+// ------------------------------------------------------ decoding thread
+
+void CMpegPlayer::DecodingThread() {
+    threadId_ = static_cast<int>(::syscall(SYS_gettid));
+    ApplyThreadPriority();
+    if (PrepareThread()) {
+        RunLoop();
+        ring_.Release();
+        if (stopRequest_)
+            FinishAfterUserStop();
+        else
+            FinishAtEnd();
+    }
+    threadId_ = 0;
+}
+
+bool CMpegPlayer::PrepareThread() {
+    auto fail = [&] {
+        state_ = Stopped;
+        started_.Set();
+        threadEnded_.Set();
+        return false;
+    };
+    try {
+        decoder_.Start(params_.downsampling, params_.forceMono != 0, params_.blockSize);
+    } catch (const EngineError&) {
+        return fail();
+    }
+    wavPart_ = 1;
+    try {
+        ConfigureOutput(params_.wavPath);
+        output_->Open(params_.outputRate, params_.channels, params_.bits);
+    } catch (const EngineError&) {
+        decoder_.Stop();
+        return fail();
+    }
+    try {
+        ring_.Allocate(params_.ringSize);
+    } catch (const std::exception&) {
+        decoder_.Stop();
+        output_->Close();
+        return fail();
+    }
+    state_ = Playing;
+    started_.Set();
+    return true;
+}
+
+void CMpegPlayer::ConfigureOutput(const std::string& wavPath) {
+    WaveOutConfig config;
+    config.kind = params_.outputKind;
+    config.device = params_.device;
+    config.wavPath = wavPath;
+    config.blockCount = params_.blockCount;
+    output_->Configure(config);
+}
+
+void CMpegPlayer::WriteBlock(const uint8_t* data, size_t length) {
+    output_->Write(data, static_cast<int>(length));
+}
+
+void CMpegPlayer::RunLoop() {
+    CMpegDecoder::BlockSink sink = [this](const uint8_t* d, size_t n) { WriteBlock(d, n); };
+    for (;;) {
+        try {
+            if (seekPending_.exchange(false) && !ServeSeek())
+                break;
+            output_->Collect();
+            ring_.Fill(0, reader_);
+            const uint8_t* body = nullptr;
+            bool have = ring_.Take(reader_, body);
+            if (stopRequest_ || !have)
+                break;
+            reader_.AdvanceFrameCounter();
+            reader_.PublishTiming();
+            PublishHeader();
+            int rate = RateAfterDownsampling(SamplingRateOf(reader_.Current()));
+            if (rate != params_.outputRate)
+                ReopenOutputAt(rate, sink);
+            decoder_.FollowEqualizer(equalizer_);
+            decoder_.DecodeFrame(reader_.Current(), body, sink);
+            if (pauseRequest_ && !WaitWhilePaused())
+                break;
+        } catch (const EngineError&) {
+            // The pass ends; the next one goes on with the next frame.
+        }
+    }
+}
+
+void CMpegPlayer::ReopenOutputAt(int rate, const CMpegDecoder::BlockSink& sink) {
+    params_.outputRate = rate;
+    decoder_.FlushBlock(sink);
+    if (params_.outputKind == 1) {
+        output_->Drain();
+        output_->Close();
+        ConfigureOutput(WavPathForPart(params_.wavPath, ++wavPart_));
+        output_->Open(params_.outputRate, params_.channels, params_.bits);
+        return;
+    }
+    output_->Reopen(params_.outputRate, params_.channels, params_.bits);
+}
+
+// Serves a pending seek; false when it failed and the track must end.
+bool CMpegPlayer::ServeSeek() {
+    CMpegDecoder::BlockSink sink = [this](const uint8_t* d, size_t n) { WriteBlock(d, n); };
+    if (params_.outputKind == 0) {
+        decoder_.FlushBlock(sink);
+        output_->Reset();
+        output_->Collect();
+    }
+    bool ok = reader_.SeekPercent(seekTarget_, ring_);
+    if (ok) {
+        decoder_.ResetStream();
+        output_->SetFirstBlockTrim();
+        reader_.PublishTiming();
+    }
+    seekTarget_ = ok ? -1 : 0;
+    seekDone_.Set();
+    return ok;
+}
+
+// Holds the thread while the pause request is on; a seek asked for meanwhile
+// is served at once. False when that seek failed.
+bool CMpegPlayer::WaitWhilePaused() {
+    bool device = params_.outputKind == 0;
+    if (device)
+        output_->Pause();
+    bool ok = true;
+    while (pauseRequest_ && !stopRequest_) {
+        if (seekPending_.exchange(false) && !ServeSeek()) {
+            ok = false;
+            break;
+        }
+        std::this_thread::sleep_for(kPauseStep);
+    }
+    if (device && !stopRequest_)
+        output_->Restart();
+    return ok;
+}
+
+void CMpegPlayer::AnswerPendingSeek() {
+    if (seekPending_.exchange(false)) {
+        seekTarget_ = 0;
+        seekDone_.Set();
+    }
+}
+
+void CMpegPlayer::FinishAfterUserStop() {
+    if (params_.outputKind == 0) {
+        try {
+            CMpegDecoder::BlockSink sink = [this](const uint8_t* d, size_t n) { WriteBlock(d, n); };
+            decoder_.FlushBlock(sink);
+            output_->Reset();
+            output_->Collect();
+        } catch (const EngineError&) {
+        }
+    }
+    decoder_.Stop();
+    output_->Close();
+    state_ = Stopped;
+    stopRequest_ = false;
+    AnswerPendingSeek();
+    threadEnded_.Set();
+}
+
+void CMpegPlayer::FinishAtEnd() {
+    try {
+        CMpegDecoder::BlockSink sink = [this](const uint8_t* d, size_t n) { WriteBlock(d, n); };
+        decoder_.FlushBlock(sink);
+        output_->Drain();
+    } catch (const EngineError&) {
+    }
+    decoder_.Stop();
+    output_->Close();
+    state_ = Stopped;
+    // A stop that came while the last blocks drained is still a user stop.
+    bool userStopped = stopRequest_.exchange(false);
+    AnswerPendingSeek();
+    threadEnded_.Set();
+    if (onEnd_ && !userStopped)
+        onEnd_();
+}
+
+} // namespace zeb

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "engine/AutoResetEvent.h"
+#include "engine/Decoder.h"
+#include "engine/FrameReader.h"
+#include "engine/InputStream.h"
+#include "engine/PlayParams.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace zeb {
+
+class CWaveOut;
+
+// The audio engine as the program sees it: one source at a time, opened,
+// played on a decoding thread of its own, paused, sought and stopped from
+// the user-interface thread.
+class CMpegPlayer {
+public:
+    enum State { Stopped = 0, Opened = 1, Playing = 2, Paused = 3 };
+    // Called on the decoding thread when a track ended by itself or a seek
+    // failed; never after Stop. The owner turns it into a queued call.
+    using EndCallback = std::function<void()>;
+
+    CMpegPlayer();
+    ~CMpegPlayer();
+    CMpegPlayer(const CMpegPlayer&) = delete;
+    CMpegPlayer& operator=(const CMpegPlayer&) = delete;
+
+    void SetSource(const std::string& name);
+    void SetWavPath(const std::string& path);
+    void SetOutputKind(int kind); // 0 sound device, 1 WAV file
+    void SetDevice(int device);   // -1 the default output
+    void SetNotify(EndCallback callback);
+    // The Priority setting: 1..5 give the thread priorities -2..+2; other
+    // values leave it alone. Applied at once to a running thread.
+    void SetPriority(int prioritySetting);
+    // Buffers and InputBuffers levels 0..4; values outside keep the last choice.
+    void SetBufferLevels(int buffers, int inputBuffers);
+    void SetForceMono(int forceMono);
+    void SetDownsampling(int downsampling);
+    EqualizerFactors& Equalizer() { return equalizer_; }
+
+    bool Open();
+    void Play();
+    void Pause();
+    void Resume();
+    void Stop();
+    // Seeks to a percentage of the track (negative is 0). Served by the
+    // decoding thread; ignored when no thread plays or holds the track.
+    void Seek(int percent);
+
+    int GetState() const { return state_.load(); }
+    int LengthMs() const { return reader_.LengthMs(); }
+    int PositionMs() const { return reader_.PositionMs(); }
+    bool IsSeekable() const { return GetState() == Playing && params_.seekable; }
+    const PlayParams& Params() const { return params_; }
+    // The header of the frame being played (bitrate, rate, mode).
+    FrameHeader CurrentHeader() const;
+
+private:
+    void DecodingThread();
+    bool PrepareThread();
+    void RunLoop();
+    bool ServeSeek();
+    bool WaitWhilePaused();
+    void FinishAfterUserStop();
+    void FinishAtEnd();
+    void AnswerPendingSeek();
+    int RateAfterDownsampling(int rate) const;
+    void ApplyThreadPriority();
+    void WriteBlock(const uint8_t* data, size_t length);
+    void ConfigureOutput(const std::string& wavPath);
+    void PublishHeader();
+    void ReopenOutputAt(int rate, const CMpegDecoder::BlockSink& sink);
+
+    PlayParams params_;
+    CInputStream stream_;
+    CFrameReader reader_;
+    CFrameRing ring_;
+    CMpegDecoder decoder_;
+    EqualizerFactors equalizer_;
+    std::unique_ptr<CWaveOut> output_;
+    EndCallback onEnd_;
+
+    std::atomic<int> state_{Stopped};
+    std::atomic<bool> pauseRequest_{false};
+    std::atomic<bool> stopRequest_{false};
+    std::atomic<bool> seekPending_{false};
+    std::atomic<int> seekTarget_{-1};
+    AutoResetEvent threadEnded_;
+    AutoResetEvent seekDone_;
+    AutoResetEvent started_;
+    std::thread thread_;
+    std::atomic<int> threadId_{0};
+    int forceMonoSetting_ = 0;
+    int downsamplingSetting_ = 0;
+    int wavPart_ = 1;
+
+    mutable std::mutex headerMutex_;
+    FrameHeader publishedHeader_;
+    uint32_t publishedWord_ = 0;
+};
+
+} // namespace zeb
