@@ -1,0 +1,236 @@
+#include "playlist/Id3v1Tag.h"
+
+#include "platform/TextUtil.h"
+#include "playlist/Genres.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zeb {
+
+namespace {
+
+constexpr size_t kTitleOffset = 3;
+constexpr size_t kArtistOffset = 33;
+constexpr size_t kAlbumOffset = 63;
+constexpr size_t kYearOffset = 93;
+constexpr size_t kCommentOffset = 97;
+constexpr size_t kGenreOffset = 127;
+
+std::string ReadField(std::string_view block, size_t offset, size_t size) {
+    std::string_view field = block.substr(offset, size);
+    const size_t zero = field.find('\0');
+    if (zero != std::string_view::npos)
+        field = field.substr(0, zero);
+    while (!field.empty() && IsBlank(field.back()))
+        field.remove_suffix(1);
+    return std::string(field);
+}
+
+void PutField(std::string& block, size_t offset, size_t size, std::string_view text) {
+    const std::string cut = CutUtf8(text, size);
+    block.replace(offset, cut.size(), cut);
+}
+
+// Length in bytes of the UTF-8 sequence starting at s[i], or 0 when it is
+// not a well-formed sequence.
+size_t Utf8SequenceLength(std::string_view s, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    if (byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// Opens the file for reading and writing; a file without the owner's write
+// bit gets it until the returned guard goes, which puts the old mode back.
+class WritableFile {
+public:
+    explicit WritableFile(const std::string& path) : path_(path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return;
+        mode_ = st.st_mode & 07777;
+        if (!(mode_ & S_IWUSR) && ::chmod(path.c_str(), mode_ | S_IWUSR) == 0)
+            restoreMode_ = true;
+        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    }
+    ~WritableFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (restoreMode_)
+            ::chmod(path_.c_str(), mode_);
+    }
+    WritableFile(const WritableFile&) = delete;
+    WritableFile& operator=(const WritableFile&) = delete;
+
+    int Fd() const { return fd_; }
+
+private:
+    std::string path_;
+    mode_t mode_ = 0;
+    bool restoreMode_ = false;
+    int fd_ = -1;
+};
+
+off_t FileSize(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? st.st_size : -1;
+}
+
+// True when the file behind fd ends with a tag block.
+bool EndsWithTag(int fd, off_t size) {
+    if (size <= kId3v1Size)
+        return false;
+    char marker[3];
+    return ::pread(fd, marker, 3, size - kId3v1Size) == 3 && std::string_view(marker, 3) == "TAG";
+}
+
+bool WriteAll(int fd, const std::string& data, off_t offset) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, offset + done);
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Id3v1Tag> ParseId3v1(std::string_view block) {
+    if (block.size() != kId3v1Size || block.substr(0, 3) != "TAG")
+        return std::nullopt;
+    Id3v1Tag tag;
+    tag.title = ReadField(block, kTitleOffset, kId3v1TextField);
+    tag.artist = ReadField(block, kArtistOffset, kId3v1TextField);
+    tag.album = ReadField(block, kAlbumOffset, kId3v1TextField);
+    tag.year = ReadField(block, kYearOffset, kId3v1YearField);
+    tag.comment = ReadField(block, kCommentOffset, kId3v1TextField);
+    tag.genre = static_cast<unsigned char>(block[kGenreOffset]);
+    return tag;
+}
+
+std::string FormatId3v1(const Id3v1Tag& tag) {
+    std::string block(kId3v1Size, ' ');
+    block.replace(0, 3, "TAG");
+    PutField(block, kTitleOffset, kId3v1TextField, tag.title);
+    PutField(block, kArtistOffset, kId3v1TextField, tag.artist);
+    PutField(block, kAlbumOffset, kId3v1TextField, tag.album);
+    PutField(block, kYearOffset, kId3v1YearField, tag.year);
+    PutField(block, kCommentOffset, kId3v1TextField, tag.comment);
+    const bool listed = tag.genre >= 0 && tag.genre < kGenreCount;
+    block[kGenreOffset] = static_cast<char>(listed ? tag.genre : kNoGenre);
+    return block;
+}
+
+std::optional<Id3v1Tag> ReadId3v1(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<Id3v1Tag> tag;
+    const off_t size = FileSize(fd);
+    if (size > kId3v1Size) {
+        std::string block(kId3v1Size, '\0');
+        if (::pread(fd, block.data(), kId3v1Size, size - kId3v1Size) == kId3v1Size)
+            tag = ParseId3v1(block);
+    }
+    ::close(fd);
+    return tag;
+}
+
+bool WriteId3v1(const std::string& path, const Id3v1Tag& tag) {
+    WritableFile file(path);
+    if (file.Fd() < 0)
+        return false;
+    const off_t size = FileSize(file.Fd());
+    if (size < 0)
+        return false;
+    const off_t offset = EndsWithTag(file.Fd(), size) ? size - kId3v1Size : size;
+    return WriteAll(file.Fd(), FormatId3v1(tag), offset);
+}
+
+bool RemoveId3v1(const std::string& path) {
+    WritableFile file(path);
+    if (file.Fd() < 0)
+        return false;
+    const off_t size = FileSize(file.Fd());
+    if (!EndsWithTag(file.Fd(), size))
+        return false;
+    return ::ftruncate(file.Fd(), size - kId3v1Size) == 0;
+}
+
+std::string Id3v1DisplayText(std::string_view field) {
+    return Id3v1TextToUtf8(Trim(field));
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = Utf8SequenceLength(bytes, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Id3v1TextToUtf8(std::string_view bytes) {
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string CutUtf8(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    // Bytes that are not UTF-8 (Latin-1 text) have no characters to keep whole.
+    if (!IsValidUtf8(text))
+        return std::string(text.substr(0, maxBytes));
+    size_t end = maxBytes;
+    // Step back over continuation bytes to the start of the cut character.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end));
+}
+
+} // namespace zeb

@@ -1,0 +1,164 @@
+#include "playlist/InfoLine.h"
+
+#include "playlist/Id3v1Tag.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace zeb {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+std::string Fixture(const std::string& name) {
+    return std::string(ZEB_FIXTURES_DIR) + "/" + name;
+}
+
+std::string CopyFixture(const TempDir& dir, const std::string& fixture, const std::string& name) {
+    const std::string path = dir.File(name);
+    std::filesystem::copy_file(Fixture(fixture), path);
+    return path;
+}
+
+std::string Be32(uint32_t v) {
+    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// MPEG-1 Layer III, 128 kbit/s, 44100 Hz, stereo, no CRC: 417-byte frames.
+constexpr uint32_t kHeader128 = 0xFFFB9000;
+constexpr size_t kBytesPerSecond128 = 16000;
+
+// A first frame holding a Xing header with the given flags and frame count.
+std::string XingFrame(uint32_t flags, uint32_t frames) {
+    std::string frame =
+        Be32(kHeader128) + std::string(32, '\0') + "Xing" + Be32(flags) + Be32(frames);
+    frame.resize(417, '\0');
+    return frame;
+}
+
+std::string Line(const std::string& path) {
+    return ComposeInfoLine(path).line;
+}
+
+TEST(InfoLineName, UnderscoresBecomeSpacesAndFolderAndExtensionGo) {
+    TempDir dir;
+    EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "a_b.mp3")), "a b (00:03)");
+    EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "two.dots.mp3")), "two.dots (00:03)");
+    EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "noext")), "noext (00:03)");
+}
+
+TEST(InfoLineName, UnopenableFileGetsNameOnlyAndIsNotCacheable) {
+    const ComposedInfoLine line = ComposeInfoLine("/no/such/folder/My_Song.mp3");
+    EXPECT_EQ(line.line, "My Song (mm:ss)");
+    EXPECT_FALSE(line.cacheable);
+    EXPECT_EQ(Line("C:\\Music\\x_y.mp3"), "x y (mm:ss)") << "'\\' separates Windows-made paths";
+}
+
+TEST(InfoLineName, Addresses) {
+    EXPECT_EQ(Line("http://host/music/My%20Song.mp3"), "My Song (mm:ss)");
+    EXPECT_EQ(Line("FTP://host/a_b%20c.Wav"), "a b c (mm:ss)");
+    EXPECT_EQ(Line("http://host/live%20stream"), "http://host/live stream (mm:ss)");
+    EXPECT_EQ(Line("http://host.example/radio.ogg"), "http://host.example/radio.ogg (mm:ss)");
+    EXPECT_EQ(Line("http://host/song.mp3x"), "song (mm:ss)") << "three characters after the dot";
+    EXPECT_TRUE(ComposeInfoLine("http://host/x.mp3").cacheable);
+    EXPECT_TRUE(IsInternetAddress("HTTP://a"));
+    EXPECT_FALSE(IsInternetAddress("/http://a"));
+}
+
+TEST(InfoLineTag, DisplayTextFromTheTag) {
+    TempDir dir;
+    EXPECT_EQ(Line(CopyFixture(dir, "id3v1.mp3", "x.mp3")),
+              "Fixture Artist - Fixture Title (00:03)");
+
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "y.mp3");
+    Id3v1Tag tag;
+    tag.title = "  Only Title";
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(Line(path), "Only Title (00:03)") << "empty artist: title alone, trimmed";
+
+    tag.title.clear();
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(Line(path), " (00:03)") << "both empty: just the suffix";
+
+    tag.title = "Caf\xE9";
+    tag.artist = "Ann";
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(Line(path), "Ann - Caf\xC3\xA9 (00:03)") << "Latin-1 bytes shown as UTF-8";
+}
+
+TEST(InfoLineLength, RealFilesMatchTheirDuration) {
+    // Each fixture holds a little over its source's whole seconds.
+    EXPECT_EQ(Line(Fixture("cbr128.mp3")), "cbr128 (00:03)");
+    EXPECT_EQ(Line(Fixture("mono.mp3")), "mono (00:03)");
+    EXPECT_EQ(Line(Fixture("mpeg1-48000.mp3")), "mpeg1-48000 (00:02)");
+    EXPECT_EQ(Line(Fixture("mpeg2-22050.mp3")), "mpeg2-22050 (00:03)");
+    EXPECT_EQ(Line(Fixture("mpeg25-8000.mp3")), "mpeg25-8000 (00:03)");
+    EXPECT_EQ(Line(Fixture("junk-front.mp3")), "junk-front (00:03)");
+    EXPECT_EQ(Line(Fixture("riff-mp3.wav")), "riff-mp3 (00:03)");
+    EXPECT_EQ(Line(Fixture("id3v2.mp3")), "id3v2 (00:03)");
+}
+
+TEST(InfoLineLength, VbrFixtureUsesTheXingFrameCount) {
+    const std::string bytes = ReadFile(Fixture("vbr-xing.mp3"));
+    ASSERT_EQ(bytes.substr(36, 4), "Xing");
+    const auto be32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < 4; ++i)
+            v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    ASSERT_TRUE(be32(40) & 1);
+    const uint32_t seconds = static_cast<uint32_t>(1152.0 / 44100 * be32(44));
+    EXPECT_EQ(EstimateLengthSeconds(Fixture("vbr-xing.mp3")), seconds);
+}
+
+TEST(InfoLineLength, XingFrameCountOverridesTheBitrateEstimate) {
+    TempDir dir;
+    // 229879 frames of 1152 samples at 44100 Hz: 6005 s, minutes beyond two digits.
+    WriteFile(dir.File("long.mp3"), XingFrame(1, 229879));
+    EXPECT_EQ(Line(dir.File("long.mp3")), "long (100:05)");
+    WriteFile(dir.File("noframes.mp3"), XingFrame(0x0E, 229879));
+    EXPECT_EQ(Line(dir.File("noframes.mp3")), "noframes (00:00)") << "no frame-count flag: 0";
+}
+
+TEST(InfoLineLength, RiffAndId3v2SizesAreLeftOut) {
+    TempDir dir;
+    // Audio of 10 s less one byte after the wrapper or tag: 9 s, 10 s if counted.
+    const std::string audio = Be32(kHeader128) + std::string(10 * kBytesPerSecond128 - 5, 'x');
+    WriteFile(dir.File("wrapped.wav"), "RIFF" + std::string(66, 'r') + audio);
+    EXPECT_EQ(Line(dir.File("wrapped.wav")), "wrapped (00:09)");
+
+    // Synchsafe size 1000 (00 00 07 68); the 10 header bytes count as audio.
+    const std::string tag = std::string("ID3\x03\x00\x00", 6) + std::string("\x00\x00\x07\x68", 4) +
+                            std::string(1000, 't');
+    const std::string tagged = tag + audio.substr(0, audio.size() - 10);
+    WriteFile(dir.File("tagged.mp3"), tagged);
+    EXPECT_EQ(Line(dir.File("tagged.mp3")), "tagged (00:09)");
+    WriteFile(dir.File("untagged.mp3"), std::string(1000, 'j') + audio.substr(0, audio.size() - 1));
+    EXPECT_EQ(Line(dir.File("untagged.mp3")), "untagged (00:10)") << "junk is counted as audio";
+}
+
+TEST(InfoLineLength, UnknownLengthShowsPlaceholder) {
+    TempDir dir;
+    EXPECT_EQ(Line(Fixture("empty.mp3")), "empty (mm:ss)");
+    WriteFile(dir.File("text.mp3"), std::string(3000, 'a'));
+    EXPECT_EQ(Line(dir.File("text.mp3")), "text (mm:ss)");
+    WriteFile(dir.File("short.mp3"), "\xFF\xFB\x90");
+    EXPECT_EQ(Line(dir.File("short.mp3")), "short (mm:ss)");
+    // A free-format header (bitrate index 0) has no bitrate to divide by.
+    WriteFile(dir.File("free.mp3"), Be32(0xFFFB0000) + std::string(5000, '\0'));
+    EXPECT_EQ(Line(dir.File("free.mp3")), "free (mm:ss)");
+    // The search gives up after 65536 bytes without a header.
+    WriteFile(dir.File("far.mp3"),
+              std::string(70000, 'j') + Be32(kHeader128) + std::string(400, 'x'));
+    EXPECT_EQ(Line(dir.File("far.mp3")), "far (mm:ss)");
+    EXPECT_EQ(LengthSuffix(std::nullopt), " (mm:ss)");
+    EXPECT_EQ(LengthSuffix(59), " (00:59)");
+    EXPECT_EQ(LengthSuffix(600), " (10:00)");
+}
+
+} // namespace
+} // namespace zeb
