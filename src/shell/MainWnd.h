@@ -1,0 +1,132 @@
+#pragma once
+
+#include "engine/MpegPlayer.h"
+#include "playlist/PlaylistModel.h"
+#include "shell/MainWndHost.h"
+#include "shell/MainWndSettings.h"
+#include "shell/RandomGenerator.h"
+#include "shell/ShuffleTable.h"
+
+#include <string>
+
+namespace zeb {
+
+class CMixerVolume;
+
+// The player's main window as logic: the settings, the playlist, the engine,
+// the play order and every player command. The tray program wraps it in
+// windows; it runs without a display as well.
+class CMainWnd : public MainWndSettings {
+public:
+    // `randomSeed` seeds the program's random generator (the tick count at start).
+    CMainWnd(MainWndHost& host, uint32_t randomSeed);
+    ~CMainWnd();
+    CMainWnd(const CMainWnd&) = delete;
+    CMainWnd& operator=(const CMainWnd&) = delete;
+
+    // -------------------------------------------------------------- commands
+    // A command id of the menus, hotkeys and tool windows; true when handled.
+    bool OnCommand(int id);
+    void Play();
+    void Pause();
+    void StopCommand();
+    void PlayPause();
+    void StopPlay();
+    void StepTrack(bool forward);
+    void SelectTrack(int index);
+    // The engine reached the end of a track (or a seek failed).
+    void OnTrackEnd();
+    void ToggleRepeatList();
+    void ToggleRepeatTrack();
+    void ToggleExitAfterPlayback();
+    void ToggleSwitchOffAfterPlayback();
+    // True when the program is closing because the list has been played.
+    bool CheckAfterPlayback();
+    void SetVolume(int volume);
+    void SeekStep(int direction);
+
+    // -------------------------------------------------------------- play order
+    int NextShuffleIndex(bool forward, bool randomStart);
+    // [first, last] of the album around `index` (-1 the current entry); the
+    // whole list unless album mode is on or `force` is set.
+    void GetAlbumRange(int& first, int& last, bool force, int index = -1) const;
+
+    // -------------------------------------------------------------- loading
+    // Empties the list unless appending; gives the entry count before.
+    int BeginLoad(bool append);
+    // The start rule after entries were added: current entry, scanner,
+    // first playable entry, titles. `restoredIndex` (or -1) is the saved
+    // index of a restored list.
+    void StartLoadedList(int oldCount, bool randomFirst, bool append, bool play,
+                         int restoredIndex = -1, bool noAutoPlay = false);
+    void OpenSingleFile(const std::string& path, bool append, bool play);
+    void OpenAddress(const std::string& address);
+    void LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play);
+    void AddFolder(const std::string& folder, bool randomFirst, bool append, bool play);
+    // The open-file command's choice of files, in the dialog's order.
+    void OpenChosenFiles(const std::vector<std::string>& paths);
+    // The open-folder command's chosen folder.
+    void OpenChosenFolder(const std::string& folder);
+    void OpenRecent(int slot);
+    void AddRecent(const std::string& path);
+
+    // The user's saved list: restored at start, written with the settings.
+    void LoadUserList(const std::string& userListPath, const std::string& section, bool noAutoPlay);
+    bool SaveUserList(const std::string& userListPath, const std::string& section);
+
+    // -------------------------------------------------------------- current entry
+    void SetCurrentTitles(const std::string& path);
+    void PrepareOutput();
+    const std::string& Title() const { return title_; }
+    const std::string& DisplayName() const { return displayName_; }
+    const std::string& FileName() const { return fileName_; }
+
+    // -------------------------------------------------------------- menu state
+    struct MenuItemState {
+        bool checked = false;
+        bool grayed = false;
+    };
+    MenuItemState ItemState(int commandId) const;
+
+    // -------------------------------------------------------------- parts
+    CMpegPlayer& Player() { return player_; }
+    CPlaylistModel& Model() { return model_; }
+    const CPlaylistModel& Model() const { return model_; }
+    RandomGenerator& Random() { return random_; }
+    int Count() const { return model_.Count(); }
+    int CurrentIndex() const { return model_.CurrentIndex(); }
+    void SetCurrentIndex(int index) { model_.SetCurrentIndex(index); }
+    int ShuffleStart() const { return shuffleStart_; }
+    int Volume() const { return volume_; }
+    bool ExitAfterPlayback() const { return exitAfterPlayback_; }
+    bool SwitchOffAfterPlayback() const { return switchOffAfterPlayback_; }
+    void SetMixer(CMixerVolume* mixer) { mixer_ = mixer; }
+
+private:
+    bool OpenAndPlay(int index);
+    bool OpenEntry(int index);
+    void StartEngine();
+    int AdvanceInRange(int index, bool forward) const;
+    int NextForStep(bool forward);
+    void FindFirstPlayable(bool playIt);
+    void AfterListChange();
+    void Update() { host_.UpdateStatus(true); }
+    bool IsPlayingOrPaused() const;
+
+    MainWndHost& host_;
+    CMpegPlayer player_;
+    CPlaylistModel model_;
+    RandomGenerator random_;
+    ShuffleTable shuffle_;
+    int shuffleCursor_ = 0;
+    int shuffleStart_ = -1;
+    bool exitAfterPlayback_ = false;
+    bool switchOffAfterPlayback_ = false;
+    int volume_ = 0;
+    CMixerVolume* mixer_ = nullptr;
+    std::string title_;
+    std::string displayName_;
+    std::string fileName_;
+};
+
+} // namespace zeb

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+
+namespace zeb {
+
+// What the player's logic asks of the windows and the desktop around it.
+// The tray program implements it with real windows; tests with a recorder.
+class MainWndHost {
+public:
+    enum class MessageIcon { Error, Exclamation };
+
+    virtual ~MainWndHost() = default;
+
+    // Refreshes tooltip, minibar and window titles; refreshIcon also pushes
+    // the tray icon.
+    virtual void UpdateStatus(bool refreshIcon) = 0;
+    // A message box with caption "ZEB" showing the string of this id in the
+    // interface language.
+    virtual void ShowMessage(int stringId, MessageIcon icon) = 0;
+    // Runs `call` later on the user-interface thread; safe from any thread.
+    virtual void PostToUiThread(std::function<void()> call) = 0;
+    // The main thread's plain sleep of the gap between tracks.
+    virtual void SleepMs(int ms) = 0;
+    // Runs the exit sequence; the program then closes.
+    virtual void ExitProgram() = 0;
+    // Asks the system to switch the computer off.
+    virtual void RequestPowerOff() = 0;
+
+    // Tool windows, when they exist.
+    virtual void RedrawPlaylistWindow() {}
+    virtual void MarkInfoWindowForReread() {}
+    virtual void CloseInfoWindow() {}
+    // Leaves CD mode when it is on (opening MP3 files does).
+    virtual void LeaveCdMode() {}
+};
+
+} // namespace zeb

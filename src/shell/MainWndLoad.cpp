@@ -1,0 +1,281 @@
+// Loading lists: single files, addresses, playlist files, folders, the
+// recent list and the user's saved list, and the start rule they share.
+#include "platform/TextUtil.h"
+#include "playlist/PlaylistReader.h"
+#include "playlist/UserList.h"
+#include "shell/MainWnd.h"
+
+#include <sys/stat.h>
+
+namespace zeb {
+
+namespace {
+
+bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool IsPlaylistName(std::string_view path) {
+    return EndsWithIgnoreCase(path, ".m3u") || EndsWithIgnoreCase(path, ".pls");
+}
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string FolderOfFile(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+int CMainWnd::BeginLoad(bool append) {
+    int oldCount = Count();
+    model_.StopInfoScanner();
+    if (!append) {
+        model_.Clear();
+        SetCurrentIndex(0);
+        player_.Stop();
+    }
+    return oldCount;
+}
+
+// Looks for the first entry that opens, from the current one on; past the
+// end it goes on at entry 0 only with Repeat on, and at most twice.
+void CMainWnd::FindFirstPlayable(bool playIt) {
+    int n = Count();
+    int index = CurrentIndex();
+    int wraps = 0;
+    for (;;) {
+        SetCurrentIndex(index);
+        if (OpenEntry(index)) {
+            if (playIt)
+                StartEngine();
+            else
+                player_.Stop();
+            return;
+        }
+        if (index + 1 < n) {
+            ++index;
+            continue;
+        }
+        if (Repeat != 1 || wraps == 2)
+            return;
+        ++wraps;
+        index = 0;
+    }
+}
+
+void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool play,
+                               int restoredIndex, bool noAutoPlay) {
+    int n = Count();
+    bool fresh = !append || oldCount == 0;
+    if (n > 0 && fresh) {
+        if (randomFirst || ShuffleMode == 1) {
+            int v = NextShuffleIndex(true, true);
+            SetCurrentIndex(v);
+            shuffleStart_ = v;
+        } else {
+            SetCurrentIndex(restoredIndex >= 0 && restoredIndex < n ? restoredIndex : 0);
+            shuffleStart_ = -1;
+        }
+    }
+    host_.RedrawPlaylistWindow();
+    model_.StartInfoScanner();
+    if (n > 0 && fresh)
+        FindFirstPlayable((AutoPlay == 1 || play) && !noAutoPlay);
+    if (n > 0)
+        SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    else
+        host_.CloseInfoWindow();
+    Update();
+}
+
+void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
+    host_.LeaveCdMode();
+    int oldCount = BeginLoad(append);
+    model_.Append(path);
+    if (!append || oldCount == 0) {
+        SetCurrentIndex(Count() - 1);
+        shuffleStart_ = -1;
+        if (OpenEntry(CurrentIndex())) {
+            // An entry left opened would ignore the Play command: stop it.
+            if (AutoPlay == 1 || play)
+                StartEngine();
+            else
+                player_.Stop();
+        }
+    }
+    host_.RedrawPlaylistWindow();
+    model_.StartInfoScanner();
+    SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    Update();
+}
+
+void CMainWnd::OpenAddress(const std::string& address) {
+    std::string url = EscapeAddressSpaces(address);
+    host_.LeaveCdMode();
+    BeginLoad(false);
+    model_.Append(url);
+    SetCurrentIndex(0);
+    shuffleStart_ = -1;
+    player_.SetSource(url);
+    if (AutoPlay == 1 && player_.Open())
+        StartEngine();
+    host_.RedrawPlaylistWindow();
+    model_.StartInfoScanner();
+    SetCurrentTitles(url);
+    Update();
+    AddRecent(url);
+}
+
+void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play) {
+    host_.LeaveCdMode();
+    // With append, a "#TAG=" line before the file's first entry belongs to
+    // the list's last entry: it is read along as the first item.
+    bool seeded = append && Count() > 0;
+    std::vector<PlaylistEntry> entries;
+    if (seeded)
+        entries.push_back({model_.PathAt(Count() - 1), model_.InfoAt(Count() - 1)});
+    std::vector<PlaylistEntry> found;
+    auto onInfo = [&](const std::string& p, const std::string& info) {
+        found.push_back({p, info});
+    };
+    if (!ReadPlaylistFile(path, entries, onInfo))
+        return;
+    int oldCount = BeginLoad(append);
+    size_t from = 0;
+    if (seeded) {
+        if (entries[0].info != model_.InfoAt(Count() - 1))
+            model_.SetInfoAt(Count() - 1, entries[0].info);
+        from = 1;
+    }
+    for (size_t i = from; i < entries.size(); ++i) {
+        model_.Append(entries[i].path);
+        if (!entries[i].info.empty())
+            model_.SetInfoAt(Count() - 1, entries[i].info);
+    }
+    for (const PlaylistEntry& e : found)
+        model_.StoreInfo(e.path, e.info);
+    StartLoadedList(oldCount, randomFirst, append, play);
+}
+
+void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool append, bool play) {
+    host_.LeaveCdMode();
+    int oldCount = BeginLoad(append);
+    int from = append ? oldCount : 0;
+    model_.ScanFolder(WithTrailingSlash(folder), false, IncludeWAVs == 1);
+    if (Count() > from)
+        model_.SortByPath(from, Count() - 1, false);
+    StartLoadedList(oldCount, randomFirst, append, play);
+}
+
+void CMainWnd::OpenChosenFiles(const std::vector<std::string>& paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        bool append = i > 0;
+        InitDir = FolderOfFile(path);
+        if (IsPlaylistName(path))
+            LoadPlaylistFile(path, RandomFirst == 1, append, false);
+        else
+            OpenSingleFile(path, append, false);
+        AddRecent(path);
+    }
+}
+
+void CMainWnd::OpenChosenFolder(const std::string& folder) {
+    AddRecent(folder);
+    InitDir = WithTrailingSlash(folder);
+    AddFolder(folder, RandomFirst == 1, false, false);
+}
+
+void CMainWnd::AddRecent(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    if (p.empty() || p == "/")
+        return; // the root of the file system is not recorded
+    size_t at = Recent.size() - 1;
+    for (size_t i = 0; i < Recent.size(); ++i) {
+        if (EqualsIgnoreCase(Recent[i], p)) {
+            at = i;
+            break;
+        }
+    }
+    for (size_t i = at; i > 0; --i)
+        Recent[i] = Recent[i - 1];
+    Recent[0] = p;
+}
+
+void CMainWnd::OpenRecent(int slot) {
+    if (slot < 0 || slot >= int(Recent.size()) || Recent[size_t(slot)].empty())
+        return;
+    std::string path = Recent[size_t(slot)];
+    bool randomFirst = RandomFirst == 1;
+    if (IsUrlName(path)) {
+        OpenAddress(path);
+        return;
+    }
+    if (IsFolder(path)) {
+        AddFolder(path, randomFirst, false, false);
+    } else if (IsFile(path)) {
+        if (IsPlaylistName(path))
+            LoadPlaylistFile(path, randomFirst, false, false);
+        else
+            OpenSingleFile(path, false, false);
+    } else {
+        // Gone: the entries below move up.
+        for (size_t i = size_t(slot); i + 1 < Recent.size(); ++i)
+            Recent[i] = Recent[i + 1];
+        Recent.back().clear();
+        return;
+    }
+    AddRecent(path);
+}
+
+void CMainWnd::LoadUserList(const std::string& userListPath, const std::string& section,
+                            bool noAutoPlay) {
+    std::vector<PlaylistEntry> found;
+    auto entries = zeb::LoadUserList(userListPath, section,
+                                     [&](const std::string& p, const std::string& info) {
+                                         found.push_back({p, info});
+                                     });
+    if (entries.empty())
+        return;
+    int oldCount = BeginLoad(false);
+    for (const PlaylistEntry& e : entries) {
+        model_.Append(e.path);
+        if (!e.info.empty())
+            model_.SetInfoAt(Count() - 1, e.info);
+    }
+    for (const PlaylistEntry& e : found)
+        model_.StoreInfo(e.path, e.info);
+    StartLoadedList(oldCount, RandomFirst == 1, false, false, CurrentInPlaylist, noAutoPlay);
+}
+
+bool CMainWnd::SaveUserList(const std::string& userListPath, const std::string& section) {
+    std::vector<PlaylistEntry> entries;
+    entries.reserve(size_t(Count()));
+    for (int i = 0; i < Count(); ++i)
+        entries.push_back({model_.PathAt(i), model_.InfoAt(i)});
+    if (!zeb::SaveUserList(userListPath, section, entries))
+        return false;
+    CurrentInPlaylist = CurrentIndex();
+    return true;
+}
+
+} // namespace zeb

@@ -1,0 +1,393 @@
+// The player commands of the main window: transport, stepping, choosing an
+// entry, the end of a track and the after-playback actions.
+#include "engine/MixerVolume.h"
+#include "resources/ResourceIds.h"
+#include "shell/MainWnd.h"
+
+#include <algorithm>
+
+namespace zeb {
+
+namespace {
+
+constexpr int kStringRepeatSwitchedOff = 17;
+
+} // namespace
+
+CMainWnd::CMainWnd(MainWndHost& host, uint32_t randomSeed)
+    : host_(host), random_(randomSeed), shuffle_(random_) {
+    player_.SetNotify([this] { host_.PostToUiThread([this] { OnTrackEnd(); }); });
+}
+
+CMainWnd::~CMainWnd() {
+    model_.StopInfoScanner();
+    player_.SetNotify({});
+    player_.Stop();
+}
+
+bool CMainWnd::IsPlayingOrPaused() const {
+    int s = player_.GetState();
+    return s == CMpegPlayer::Playing || s == CMpegPlayer::Paused;
+}
+
+// Opens the entry as the engine's source; false when it cannot be opened.
+bool CMainWnd::OpenEntry(int index) {
+    player_.SetSource(model_.PathAt(index));
+    return player_.Open();
+}
+
+// Hands the settings the engine takes at play to it, prepares the output and plays.
+void CMainWnd::StartEngine() {
+    player_.SetBufferLevels(Buffers, InputBuffers);
+    player_.SetForceMono(ForceMono);
+    player_.SetDownsampling(Downsampling);
+    player_.SetPriority(Priority);
+    PrepareOutput();
+    player_.Play();
+}
+
+bool CMainWnd::OpenAndPlay(int index) {
+    if (!OpenEntry(index))
+        return false;
+    StartEngine();
+    return true;
+}
+
+// ------------------------------------------------------------- transport
+
+void CMainWnd::Play() {
+    if (Count() == 0)
+        return;
+    switch (player_.GetState()) {
+    case CMpegPlayer::Stopped:
+        OpenEntry(CurrentIndex());
+        StartEngine();
+        break;
+    case CMpegPlayer::Playing:
+        player_.Stop();
+        OpenEntry(CurrentIndex());
+        StartEngine();
+        break;
+    case CMpegPlayer::Paused:
+        player_.Resume();
+        break;
+    default:
+        break;
+    }
+    Update();
+}
+
+void CMainWnd::Pause() {
+    if (Count() == 0)
+        return;
+    int s = player_.GetState();
+    if (s == CMpegPlayer::Playing)
+        player_.Pause();
+    else if (s == CMpegPlayer::Paused)
+        player_.Resume();
+    Update();
+}
+
+void CMainWnd::StopCommand() {
+    if (Count() == 0)
+        return;
+    if (IsPlayingOrPaused())
+        player_.Stop();
+    Update();
+}
+
+void CMainWnd::PlayPause() {
+    if (Count() == 0)
+        return;
+    switch (player_.GetState()) {
+    case CMpegPlayer::Stopped:
+        OpenEntry(CurrentIndex());
+        StartEngine();
+        break;
+    case CMpegPlayer::Playing:
+        player_.Pause();
+        break;
+    case CMpegPlayer::Paused:
+        player_.Resume();
+        break;
+    default:
+        break;
+    }
+    Update();
+}
+
+void CMainWnd::StopPlay() {
+    if (Count() == 0)
+        return;
+    int s = player_.GetState();
+    if (s == CMpegPlayer::Stopped) {
+        OpenEntry(CurrentIndex());
+        StartEngine();
+    } else if (s != CMpegPlayer::Opened) {
+        player_.Stop();
+    }
+    Update();
+}
+
+// ------------------------------------------------------------- stepping
+
+int CMainWnd::AdvanceInRange(int index, bool forward) const {
+    int first = 0, last = 0;
+    GetAlbumRange(first, last, false, index);
+    if (forward)
+        return index >= last ? first : index + 1;
+    return index <= first ? last : index - 1;
+}
+
+int CMainWnd::NextForStep(bool forward) {
+    if (ShuffleMode == 1)
+        return NextShuffleIndex(forward, false);
+    return AdvanceInRange(CurrentIndex(), forward);
+}
+
+void CMainWnd::StepTrack(bool forward) {
+    int n = Count();
+    if (n < 2)
+        return;
+    int s = player_.GetState();
+    player_.Stop();
+    bool wasRunning = s == CMpegPlayer::Playing || s == CMpegPlayer::Paused;
+    for (int attempt = 0; attempt < 2 * n; ++attempt) {
+        SetCurrentIndex(NextForStep(forward));
+        player_.SetSource(model_.PathAt(CurrentIndex()));
+        if (!wasRunning)
+            break;
+        if (player_.Open()) {
+            StartEngine();
+            break;
+        }
+    }
+    SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    Update();
+    host_.RedrawPlaylistWindow();
+}
+
+void CMainWnd::SelectTrack(int index) {
+    int n = Count();
+    if (index < 0 || index >= n)
+        return;
+    SetCurrentIndex(index);
+    player_.Stop();
+    for (int attempt = 0; attempt < 2 * n; ++attempt) {
+        if (attempt > 0)
+            SetCurrentIndex(NextForStep(true));
+        if (OpenAndPlay(CurrentIndex()))
+            break;
+    }
+    SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    Update();
+    host_.RedrawPlaylistWindow();
+}
+
+void CMainWnd::OnTrackEnd() {
+    if (Gap > 0)
+        host_.SleepMs(Gap);
+    int n = Count();
+    if (RepeatTrack == 1 && n > 0) {
+        player_.Stop();
+        OpenAndPlay(CurrentIndex());
+    } else if (n > 0) {
+        player_.Stop();
+        for (int attempt = 0; attempt < 2 * n; ++attempt) {
+            bool finished = false;
+            if (ShuffleMode == 1) {
+                SetCurrentIndex(NextShuffleIndex(true, false));
+                finished = CurrentIndex() == shuffleStart_ && Repeat != 1;
+            } else {
+                int first = 0, last = 0;
+                GetAlbumRange(first, last, false);
+                if (CurrentIndex() >= last) {
+                    SetCurrentIndex(first);
+                    finished = Repeat != 1;
+                } else {
+                    SetCurrentIndex(CurrentIndex() + 1);
+                }
+            }
+            if (finished) {
+                if (CheckAfterPlayback())
+                    return;
+                player_.SetSource(model_.PathAt(CurrentIndex()));
+                break;
+            }
+            if (OpenAndPlay(CurrentIndex()))
+                break;
+        }
+        SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    }
+    Update();
+    host_.RedrawPlaylistWindow();
+}
+
+// ------------------------------------------------------------- play modes
+
+void CMainWnd::ToggleRepeatList() {
+    if (Repeat == 1) {
+        Repeat = 0;
+    } else {
+        Repeat = 1;
+        RepeatTrack = 0;
+    }
+}
+
+void CMainWnd::ToggleRepeatTrack() {
+    if (RepeatTrack == 1) {
+        RepeatTrack = 0;
+    } else {
+        RepeatTrack = 1;
+        Repeat = 0;
+    }
+}
+
+// Switching an after-playback action on while a repeat mode is on would
+// never let the list end: the repeat modes go off, and the user is told.
+static bool SwitchOffRepeat(int& repeat, int& repeatTrack) {
+    if (repeat != 1 && repeatTrack != 1)
+        return false;
+    repeat = 0;
+    repeatTrack = 0;
+    return true;
+}
+
+void CMainWnd::ToggleExitAfterPlayback() {
+    exitAfterPlayback_ = !exitAfterPlayback_;
+    switchOffAfterPlayback_ = false;
+    if (exitAfterPlayback_ && SwitchOffRepeat(Repeat, RepeatTrack))
+        host_.ShowMessage(kStringRepeatSwitchedOff, MainWndHost::MessageIcon::Exclamation);
+}
+
+void CMainWnd::ToggleSwitchOffAfterPlayback() {
+    switchOffAfterPlayback_ = !switchOffAfterPlayback_;
+    exitAfterPlayback_ = false;
+    if (switchOffAfterPlayback_ && SwitchOffRepeat(Repeat, RepeatTrack))
+        host_.ShowMessage(kStringRepeatSwitchedOff, MainWndHost::MessageIcon::Exclamation);
+}
+
+bool CMainWnd::CheckAfterPlayback() {
+    if (switchOffAfterPlayback_) {
+        host_.ExitProgram();
+        host_.RequestPowerOff();
+        return true;
+    }
+    if (exitAfterPlayback_) {
+        host_.ExitProgram();
+        return true;
+    }
+    return false;
+}
+
+// ------------------------------------------------------------- volume and seek
+
+void CMainWnd::SetVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 100);
+    if (mixer_)
+        mixer_->SetPercent(volume_);
+    host_.UpdateStatus(false);
+}
+
+void CMainWnd::SeekStep(int direction) {
+    if (Count() == 0)
+        return;
+    // Only a playing engine answers a seek; stepping is ignored otherwise.
+    if (player_.GetState() == CMpegPlayer::Playing) {
+        int lengthSeconds = std::max(1, player_.LengthMs() / 1000);
+        int percent = (player_.PositionMs() / 10) / lengthSeconds + direction;
+        player_.Seek(std::max(0, percent));
+    }
+    Update();
+}
+
+// ------------------------------------------------------------- commands
+
+bool CMainWnd::OnCommand(int id) {
+    if (IsTrackCommand(id)) {
+        SelectTrack(id - ID_TRACK_FIRST);
+        return true;
+    }
+    if (IsRecentCommand(id)) {
+        OpenRecent(id - ID_RECENT_FIRST);
+        return true;
+    }
+    switch (id) {
+    case ID_PLAY:
+        Play();
+        return true;
+    case ID_PAUSE:
+        Pause();
+        return true;
+    case ID_STOP:
+        StopCommand();
+        return true;
+    case ID_PREVIOUS:
+        StepTrack(false);
+        return true;
+    case ID_NEXT:
+        StepTrack(true);
+        return true;
+    case ID_REPEAT_LIST:
+        ToggleRepeatList();
+        return true;
+    case ID_REPEAT_TRACK:
+        ToggleRepeatTrack();
+        return true;
+    case ID_SHUFFLE:
+        ShuffleMode = 1 - ShuffleMode;
+        return true;
+    case ID_RANDOM_FIRST:
+        RandomFirst = 1 - RandomFirst;
+        return true;
+    case ID_ALBUM_MODE:
+        AlbumStop = 1 - AlbumStop;
+        return true;
+    case ID_EXIT_AFTER_PLAYBACK:
+        ToggleExitAfterPlayback();
+        return true;
+    case ID_SHUTDOWN_AFTER_PLAYBACK:
+        ToggleSwitchOffAfterPlayback();
+        return true;
+    default:
+        return false;
+    }
+}
+
+CMainWnd::MenuItemState CMainWnd::ItemState(int commandId) const {
+    MenuItemState s;
+    bool afterPlayback = exitAfterPlayback_ || switchOffAfterPlayback_;
+    switch (commandId) {
+    case ID_REPEAT_LIST:
+        s.checked = Repeat == 1;
+        s.grayed = afterPlayback;
+        break;
+    case ID_REPEAT_TRACK:
+        s.checked = RepeatTrack == 1;
+        s.grayed = afterPlayback;
+        break;
+    case ID_SHUFFLE:
+        s.checked = ShuffleMode == 1;
+        break;
+    case ID_RANDOM_FIRST:
+        s.checked = RandomFirst == 1;
+        break;
+    case ID_ALBUM_MODE:
+        s.checked = AlbumStop == 1;
+        break;
+    case ID_EXIT_AFTER_PLAYBACK:
+        s.checked = exitAfterPlayback_;
+        break;
+    case ID_SHUTDOWN_AFTER_PLAYBACK:
+        s.checked = switchOffAfterPlayback_;
+        break;
+    case ID_MP3_INFO:
+        s.grayed = Count() == 0;
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+} // namespace zeb
