@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/TextUtil.h"
 
 #include <cerrno>
@@ -268,54 +269,6 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     return ok;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// The file a write must replace: the target of a symbolic link, so the link
-// itself survives.
-std::string ResolveForWrite(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real)
-        return path;
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
-}
-
-mode_t CurrentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-bool ReplaceFileAtomically(const std::string& path, const std::string& data) {
-    std::string target = ResolveForWrite(path);
-    std::string tmpl = target + ".XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    mode_t mode =
-        ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmpl.c_str(), target.c_str()) == 0)
-        return true;
-    ::unlink(tmpl.c_str());
-    return false;
-}
-
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
@@ -340,7 +293,7 @@ void IniFile::RefreshLocked() const {
 }
 
 bool IniFile::StoreLocked() {
-    if (!ReplaceFileAtomically(path_, doc_.Serialize())) {
+    if (!WriteFileAtomically(path_, doc_.Serialize())) {
         loaded_ = false; // reread the disk's content next time
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
 #include "playlist/PlaylistEntry.h"
 
 #include <string>
@@ -7,14 +8,6 @@
 #include <vector>
 
 namespace zeb {
-
-// Replaces the file with data through a temporary file in the same folder
-// renamed over it, so the old content stays whole until the new one is
-// complete. A symbolic link is followed and kept; an existing file keeps
-// its permissions. Fails, leaving everything as it was, when the folder
-// cannot take the new file or the existing file is read-only (no write
-// permission bit, or not writable by this user).
-bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 // The line a playlist at playlistPath holds for an entry: relative to the
 // playlist's folder when the entry lies in it or below it, else the

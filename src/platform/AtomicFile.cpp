@@ -1,0 +1,78 @@
+#include "platform/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zeb {
+
+namespace {
+
+// The file a write must replace: the target of a symbolic link, so the link
+// itself survives.
+std::string ResolvedTarget(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return path;
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+bool IsReadOnly(const std::string& target, const struct stat& st) {
+    return S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
+}
+
+// Creates a new, empty temporary file beside target; the descriptor and name.
+std::optional<std::pair<int, std::string>> CreateTemporaryBeside(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = target + ".tmp-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(counter.fetch_add(1));
+        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return std::make_pair(fd, name);
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view data) {
+    const std::string target = ResolvedTarget(path);
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && IsReadOnly(target, st))
+        return false;
+    auto temporary = CreateTemporaryBeside(target);
+    if (!temporary)
+        return false;
+    auto [fd, name] = *temporary;
+    bool ok = (!exists || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAll(fd, data) &&
+              ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(name.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(name.c_str());
+    return false;
+}
+
+} // namespace zeb
