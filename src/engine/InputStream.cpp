@@ -76,12 +76,13 @@ void CInputStream::Abort() {
         source_->Abort();
 }
 
+std::shared_ptr<ByteSource> CInputStream::CurrentSource() {
+    std::lock_guard lock(sourceMutex_);
+    return source_;
+}
+
 ssize_t CInputStream::ReadSome(void* buffer, size_t n) {
-    std::shared_ptr<ByteSource> source;
-    {
-        std::lock_guard lock(sourceMutex_);
-        source = source_;
-    }
+    std::shared_ptr<ByteSource> source = CurrentSource();
     if (!source)
         return 0; // not open: the end of the data
     ssize_t got = source->Read(buffer, n);
@@ -116,11 +117,7 @@ bool CInputStream::ReadBody(uint8_t* buffer, size_t n) {
 }
 
 bool CInputStream::Skip(uint64_t n) {
-    std::shared_ptr<ByteSource> source;
-    {
-        std::lock_guard lock(sourceMutex_);
-        source = source_;
-    }
+    std::shared_ptr<ByteSource> source = CurrentSource();
     if (!source || !source->Skip(n))
         return false;
     offset_ += n;
@@ -128,11 +125,7 @@ bool CInputStream::Skip(uint64_t n) {
 }
 
 bool CInputStream::SeekTo(uint64_t offset) {
-    std::shared_ptr<ByteSource> source;
-    {
-        std::lock_guard lock(sourceMutex_);
-        source = source_;
-    }
+    std::shared_ptr<ByteSource> source = CurrentSource();
     if (!source || !source->SeekTo(offset))
         return false;
     offset_ = offset;

@@ -52,6 +52,8 @@ public:
 
 private:
     ssize_t ReadSome(void* buffer, size_t n);
+    // The source in use, kept alive for the call even if Close runs meanwhile.
+    std::shared_ptr<ByteSource> CurrentSource();
 
     std::mutex sourceMutex_; // guards replacing the source against Abort/Close
     std::shared_ptr<ByteSource> source_;

@@ -37,7 +37,7 @@ CInfoCache::CInfoCache() : clock_([] { return std::time(nullptr); }) {}
 std::string CInfoCache::DateText(std::time_t t) {
     std::tm local{};
     ::localtime_r(&t, &local);
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday);
     return text;

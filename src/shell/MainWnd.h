@@ -106,6 +106,7 @@ private:
     bool OpenAndPlay(int index);
     bool OpenEntry(int index);
     void StartEngine();
+    void StartCurrentEntry();
     int AdvanceInRange(int index, bool forward) const;
     int NextForStep(bool forward);
     void FindFirstPlayable(bool playIt);

@@ -55,18 +55,24 @@ bool CMainWnd::OpenAndPlay(int index) {
 
 // ------------------------------------------------------------- transport
 
+// Play, Play/Pause and Stop/Play start the current entry without testing
+// whether it opened: a failed open ends the track at once and the end of
+// track moves on.
+void CMainWnd::StartCurrentEntry() {
+    OpenEntry(CurrentIndex());
+    StartEngine();
+}
+
 void CMainWnd::Play() {
     if (Count() == 0)
         return;
     switch (player_.GetState()) {
     case CMpegPlayer::Stopped:
-        OpenEntry(CurrentIndex());
-        StartEngine();
+        StartCurrentEntry();
         break;
     case CMpegPlayer::Playing:
         player_.Stop();
-        OpenEntry(CurrentIndex());
-        StartEngine();
+        StartCurrentEntry();
         break;
     case CMpegPlayer::Paused:
         player_.Resume();
@@ -101,8 +107,7 @@ void CMainWnd::PlayPause() {
         return;
     switch (player_.GetState()) {
     case CMpegPlayer::Stopped:
-        OpenEntry(CurrentIndex());
-        StartEngine();
+        StartCurrentEntry();
         break;
     case CMpegPlayer::Playing:
         player_.Pause();
@@ -121,8 +126,7 @@ void CMainWnd::StopPlay() {
         return;
     int s = player_.GetState();
     if (s == CMpegPlayer::Stopped) {
-        OpenEntry(CurrentIndex());
-        StartEngine();
+        StartCurrentEntry();
     } else if (s != CMpegPlayer::Opened) {
         player_.Stop();
     }
