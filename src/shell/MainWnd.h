@@ -10,6 +10,10 @@
 #include <string>
 
 namespace zeb {
+class IniFile;
+}
+
+namespace zeb {
 
 class CMixerVolume;
 
@@ -73,6 +77,17 @@ public:
     // The user's saved list: restored at start, written with the settings.
     void LoadUserList(const std::string& userListPath, const std::string& section, bool noAutoPlay);
     bool SaveUserList(const std::string& userListPath, const std::string& section);
+
+    // Removes entries whose files are gone or that are listed twice; when the
+    // current entry went, entry 0 becomes current without playing.
+    void RemoveMissingEntries();
+    void RemoveDuplicateEntries();
+
+    // Everything written at exit and by automation: the settings, the
+    // user's list with the current index (only when the list was written)
+    // and the info cache.
+    bool SaveSettingsAndList(IniFile& ini, const std::string& section,
+                             const std::string& userListPath, const std::string& infoCachePath);
 
     // -------------------------------------------------------------- current entry
     void SetCurrentTitles(const std::string& path);

@@ -267,6 +267,39 @@ void CMainWnd::LoadUserList(const std::string& userListPath, const std::string& 
     StartLoadedList(oldCount, RandomFirst == 1, false, false, CurrentInPlaylist, noAutoPlay);
 }
 
+void CMainWnd::RemoveMissingEntries() {
+    RemovalResult result = model_.RemoveMissing();
+    if (result.currentRemoved) {
+        player_.Stop();
+        if (Count() > 0) {
+            SetCurrentTitles(model_.PathAt(0));
+            player_.SetSource(model_.PathAt(0));
+        } else {
+            host_.CloseInfoWindow();
+        }
+    }
+    host_.RedrawPlaylistWindow();
+    Update();
+}
+
+void CMainWnd::RemoveDuplicateEntries() {
+    model_.RemoveDuplicates();
+    host_.RedrawPlaylistWindow();
+    Update();
+}
+
+bool CMainWnd::SaveSettingsAndList(IniFile& ini, const std::string& section,
+                                   const std::string& userListPath,
+                                   const std::string& infoCachePath) {
+    bool ok = SaveSettings(ini, section);
+    if (SaveUserList(userListPath, section))
+        ok = SaveCurrentInPlaylist(ini, section) && ok;
+    else
+        ok = false;
+    model_.SaveInfoCache(infoCachePath);
+    return ok;
+}
+
 bool CMainWnd::SaveUserList(const std::string& userListPath, const std::string& section) {
     std::vector<PlaylistEntry> entries;
     entries.reserve(size_t(Count()));

@@ -2,6 +2,7 @@
 // real playlist model; the windows around it are a recording stand-in.
 #include "shell/MainWnd.h"
 
+#include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
 #include "support/TempDir.h"
 
@@ -439,6 +440,44 @@ TEST_F(MainWndTest, UserListRestoresEntriesInfoAndTheSavedIndex) {
     CMainWnd otherUser(host_, 1u);
     otherUser.LoadUserList(list, "Preferences - bob", false);
     EXPECT_EQ(otherUser.Count(), 0);
+}
+
+TEST_F(MainWndTest, RemovingTheCurrentEntryMakesEntryZeroCurrentWithoutPlaying) {
+    std::string a = Track("r/a.mp3"), b = Track("r/b.mp3"), c = Track("r/c.mp3");
+    Load({a, b, c, a});
+    wnd_.SelectTrack(2);
+    ASSERT_EQ(State(), CMpegPlayer::Playing);
+    wnd_.Player().Stop();
+    fs::remove(c);
+    wnd_.RemoveMissingEntries();
+    EXPECT_EQ(wnd_.Count(), 3);
+    EXPECT_EQ(wnd_.CurrentIndex(), 0);
+    EXPECT_EQ(wnd_.Title(), "a");
+    EXPECT_EQ(State(), CMpegPlayer::Stopped);
+    wnd_.SetCurrentIndex(2); // the second copy of a
+    wnd_.RemoveDuplicateEntries();
+    EXPECT_EQ(wnd_.Count(), 2);
+    EXPECT_EQ(wnd_.CurrentIndex(), 0); // moved to the copy that stays
+}
+
+TEST_F(MainWndTest, SavingWritesSettingsListIndexAndCache) {
+    std::string ini = dir_.File("zeb.ini"), list = dir_.File("zeb.m3u"),
+                cache = dir_.File("zeb.tgs");
+    Load({Track("v/1.mp3"), Track("v/2.mp3")});
+    wnd_.SetCurrentIndex(1);
+    wnd_.Model().BuildInfoLine(wnd_.Model().PathAt(1));
+    wnd_.ShuffleMode = 1;
+    IniFile file(ini);
+    ASSERT_TRUE(wnd_.SaveSettingsAndList(file, "Preferences", list, cache));
+    EXPECT_EQ(file.GetInt("Preferences", "CurrentInPlaylist", -1), 1);
+    EXPECT_EQ(file.GetInt("Preferences", "ShuffleMode", -1), 1);
+    EXPECT_TRUE(fs::exists(list));
+    EXPECT_TRUE(fs::exists(cache));
+
+    // A list that cannot be written leaves the saved index as it was.
+    wnd_.SetCurrentIndex(0);
+    EXPECT_FALSE(wnd_.SaveSettingsAndList(file, "Preferences", dir_.File("no/dir/zeb.m3u"), cache));
+    EXPECT_EQ(file.GetInt("Preferences", "CurrentInPlaylist", -1), 1);
 }
 
 } // namespace
