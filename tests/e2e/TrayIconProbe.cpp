@@ -1,0 +1,56 @@
+// Shows one XEmbed tray icon and prints a line per event on stdout:
+// "window <id>", "docked", "not docked", "press <button> <x> <y>",
+// "release <button> <x> <y>", "move <x> <y>" and "wheel <delta>".
+// Without a tray host it exits with status 1, unless given "--stay", in
+// which case it waits for a host to appear.
+#include "platform/XEmbedTrayIcon.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+void Print(const std::string& line) {
+    std::cout << line << std::endl;
+}
+
+std::string Point(int x, int y) {
+    return std::to_string(x) + " " + std::to_string(y);
+}
+
+zeb::TrayCallbacks PrintingCallbacks() {
+    zeb::TrayCallbacks callbacks;
+    callbacks.buttonDown = [](zeb::TrayButton button, int x, int y) {
+        Print("press " + std::to_string(static_cast<int>(button)) + " " + Point(x, y));
+    };
+    callbacks.buttonUp = [](zeb::TrayButton button, int x, int y) {
+        Print("release " + std::to_string(static_cast<int>(button)) + " " + Point(x, y));
+    };
+    callbacks.move = [](int x, int y) { Print("move " + Point(x, y)); };
+    callbacks.wheel = [](int delta) { Print("wheel " + std::to_string(delta)); };
+    callbacks.docked = [] { Print("docked"); };
+    return callbacks;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool stay = argc > 1 && std::strcmp(argv[1], "--stay") == 0;
+    QApplication app(argc, argv);
+    zeb::XEmbedTrayIcon icon;
+    QPixmap image(16, 16);
+    image.fill(Qt::darkGreen);
+    icon.SetIcon(QIcon(image));
+    icon.SetToolTip("tray probe");
+    icon.SetCallbacks(PrintingCallbacks());
+    const bool requested = icon.Show();
+    Print("window " + std::to_string(icon.winId()));
+    if (!requested) {
+        Print("not docked");
+        if (!stay)
+            return 1;
+    }
+    return app.exec();
+}
