@@ -3,21 +3,14 @@
 
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
+#include "support/QuietHost.h"
 
 #include <gtest/gtest.h>
 
 namespace zeb {
 namespace {
 
-class QuietHost : public MainWndHost {
-public:
-    void UpdateStatus(bool) override {}
-    void ShowMessage(int, MessageIcon) override {}
-    void PostToUiThread(std::function<void()>) override {}
-    void SleepMs(int) override {}
-    void ExitProgram() override {}
-    void RequestPowerOff() override {}
-};
+using test::QuietHost;
 
 // ---------------------------------------------------------------- labels
 

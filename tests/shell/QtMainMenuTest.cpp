@@ -4,6 +4,7 @@
 
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
+#include "support/QuietHost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,15 +14,7 @@
 namespace zeb {
 namespace {
 
-class QuietHost : public MainWndHost {
-public:
-    void UpdateStatus(bool) override {}
-    void ShowMessage(int, MessageIcon) override {}
-    void PostToUiThread(std::function<void()>) override {}
-    void SleepMs(int) override {}
-    void ExitProgram() override {}
-    void RequestPowerOff() override {}
-};
+using test::QuietHost;
 
 QAction* FindCommand(QMenu* menu, int id) {
     return menu->findChild<QAction*>(QString("cmd-%1").arg(id));

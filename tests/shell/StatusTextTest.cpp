@@ -5,21 +5,14 @@
 #include "engine/MpegPlayer.h"
 #include "playlist/Id3v1Tag.h"
 #include "shell/MainWnd.h"
+#include "support/QuietHost.h"
 
 #include <gtest/gtest.h>
 
 namespace zeb {
 namespace {
 
-class QuietHost : public MainWndHost {
-public:
-    void UpdateStatus(bool) override {}
-    void ShowMessage(int, MessageIcon) override {}
-    void PostToUiThread(std::function<void()>) override {}
-    void SleepMs(int) override {}
-    void ExitProgram() override {}
-    void RequestPowerOff() override {}
-};
+using test::QuietHost;
 
 TEST(StatusLength, ReadsMinutesAndSecondsFromTheLastParenthesis) {
     EXPECT_EQ(LengthFromInfoLine("Artist - Song (3:45)"), 225);
