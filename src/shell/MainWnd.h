@@ -7,6 +7,8 @@
 #include "shell/RandomGenerator.h"
 #include "shell/ShuffleTable.h"
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace zeb {
@@ -74,6 +76,24 @@ public:
     void OpenRecent(int slot);
     void AddRecent(const std::string& path);
 
+    // A path from the command line or a second instance: a mount point
+    // (the drive root) is opened as a folder, an existing folder as a
+    // folder, a .m3u or .pls file as a playlist, any other file as a file.
+    enum class StartPath { Missing, DriveRoot, Opened };
+    StartPath OpenStartPath(const std::string& path, bool append, bool play);
+    // The command-line path at start: opened as above; an opened path (not a
+    // drive root) goes to the recent list and opens the hand-over window.
+    void OpenCommandLinePath(const std::string& path, bool add);
+    // A second instance's WM_COPYDATA payload; the answer is 0 (try again)
+    // before start-up has finished or for a payload that is no record.
+    int32_t OnHandover(std::span<const uint8_t> payload);
+    // The 2 seconds after a file arrived, in which further files are added.
+    bool InHandoverWindow() const { return recentHandover_; }
+    void EndHandoverWindow() { recentHandover_ = false; }
+    // Set when start-up has finished; hand-overs are refused before.
+    void SetInitialised() { initialised_ = true; }
+    bool Initialised() const { return initialised_; }
+
     // The user's saved list: restored at start, written with the settings.
     void LoadUserList(const std::string& userListPath, const std::string& section, bool noAutoPlay);
     bool SaveUserList(const std::string& userListPath, const std::string& section);
@@ -115,7 +135,9 @@ public:
     int Volume() const { return volume_; }
     bool ExitAfterPlayback() const { return exitAfterPlayback_; }
     bool SwitchOffAfterPlayback() const { return switchOffAfterPlayback_; }
-    void SetMixer(CMixerVolume* mixer) { mixer_ = mixer; }
+    // The mixer line the volume commands act on; its current level becomes
+    // the volume.
+    void SetMixer(CMixerVolume* mixer);
 
 private:
     bool OpenAndPlay(int index);
@@ -128,6 +150,8 @@ private:
     void AfterListChange();
     void Update() { host_.UpdateStatus(true); }
     bool IsPlayingOrPaused() const;
+    void NoteArrivedPath(const std::string& path);
+    bool OnDisplayCommand(int id);
 
     MainWndHost& host_;
     CMpegPlayer player_;
@@ -140,6 +164,8 @@ private:
     bool switchOffAfterPlayback_ = false;
     int volume_ = 0;
     CMixerVolume* mixer_ = nullptr;
+    bool initialised_ = false;
+    bool recentHandover_ = false;
     std::string title_;
     std::string displayName_;
     std::string fileName_;

@@ -33,6 +33,12 @@ public:
     virtual void CloseInfoWindow() {}
     // Leaves CD mode when it is on (opening MP3 files does).
     virtual void LeaveCdMode() {}
+    // A second instance asked for the audio CD; false when there is no CD mode.
+    virtual bool PlayAudioCd() { return false; }
+    // The hand-over window: started when a file arrived, it ends after 2
+    // seconds with CMainWnd::EndHandoverWindow.
+    virtual void StartHandoverTimer() {}
+    virtual void StopHandoverTimer() {}
 };
 
 } // namespace zeb

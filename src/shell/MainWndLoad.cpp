@@ -1,5 +1,6 @@
 // Loading lists: single files, addresses, playlist files, folders, the
 // recent list and the user's saved list, and the start rule they share.
+#include "platform/MountPoint.h"
 #include "platform/TextUtil.h"
 #include "playlist/PlaylistReader.h"
 #include "playlist/UserList.h"
@@ -245,6 +246,23 @@ void CMainWnd::OpenRecent(int slot) {
         return;
     }
     AddRecent(path);
+}
+
+CMainWnd::StartPath CMainWnd::OpenStartPath(const std::string& path, bool append, bool play) {
+    bool randomFirst = RandomFirst == 1;
+    if (IsMountPoint(path)) {
+        AddFolder(path, randomFirst, append, play);
+        return StartPath::DriveRoot;
+    }
+    if (IsFolder(path))
+        AddFolder(path, randomFirst, append, play);
+    else if (!IsFile(path))
+        return StartPath::Missing;
+    else if (IsPlaylistName(path))
+        LoadPlaylistFile(path, randomFirst, append, play);
+    else
+        OpenSingleFile(path, append, play);
+    return StartPath::Opened;
 }
 
 void CMainWnd::LoadUserList(const std::string& userListPath, const std::string& section,

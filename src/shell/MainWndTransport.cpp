@@ -286,6 +286,12 @@ bool CMainWnd::CheckAfterPlayback() {
 
 // ------------------------------------------------------------- volume and seek
 
+void CMainWnd::SetMixer(CMixerVolume* mixer) {
+    mixer_ = mixer;
+    if (mixer_ && mixer_->IsAvailable())
+        volume_ = std::clamp(mixer_->GetPercent(), 0, 100);
+}
+
 void CMainWnd::SetVolume(int volume) {
     volume_ = std::clamp(volume, 0, 100);
     if (mixer_)
@@ -307,7 +313,37 @@ void CMainWnd::SeekStep(int direction) {
 
 // ------------------------------------------------------------- commands
 
+// What the displays show: time played or left, total time, which name.
+bool CMainWnd::OnDisplayCommand(int id) {
+    switch (id) {
+    case ID_SHOW_TIME_PLAYED:
+    case ID_SHOW_TIME_LEFT:
+        ShowRemainingTime = id == ID_SHOW_TIME_LEFT ? 1 : 0;
+        break;
+    case ID_SHOW_TOTAL_TIME:
+        ShowTTT = 1 - ShowTTT;
+        break;
+    case ID_SHOW_TITLE:
+    case ID_SHOW_ARTIST_TITLE:
+    case ID_SHOW_FILE_NAME:
+        ShowingMode = id - ID_SHOW_TITLE;
+        break;
+    case ID_FOLLOW_ACTIVE_WINDOW:
+        DockMinibar = 1 - DockMinibar;
+        return true;
+    case ID_TOGGLE_LANGUAGE:
+        Language = Language == 0 ? 1 : 0;
+        return true;
+    default:
+        return false;
+    }
+    Update();
+    return true;
+}
+
 bool CMainWnd::OnCommand(int id) {
+    if (OnDisplayCommand(id))
+        return true;
     if (IsTrackCommand(id)) {
         SelectTrack(id - ID_TRACK_FIRST);
         return true;

@@ -1,0 +1,50 @@
+// Paths that arrive from outside: the command line at start and the
+// hand-over from a second instance.
+#include "platform/HandoverRecord.h"
+#include "shell/MainWnd.h"
+
+#include <algorithm>
+#include <array>
+
+namespace zeb {
+
+void CMainWnd::NoteArrivedPath(const std::string& path) {
+    AddRecent(path);
+    recentHandover_ = true;
+    host_.StartHandoverTimer();
+}
+
+void CMainWnd::OpenCommandLinePath(const std::string& path, bool add) {
+    if (OpenStartPath(path, add, !add) == StartPath::Opened)
+        NoteArrivedPath(path);
+}
+
+int32_t CMainWnd::OnHandover(std::span<const uint8_t> payload) {
+    if (!initialised_ || payload.size() != kHandoverRecordSize)
+        return 0;
+    // Modes other than add and CD open the path like mode 0.
+    std::array<uint8_t, kHandoverRecordSize> bytes{};
+    std::copy(payload.begin(), payload.end(), bytes.begin());
+    uint32_t mode = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                    uint32_t(bytes[3]) << 24;
+    if (mode > uint32_t(HandoverMode::PlayAudioCd))
+        std::fill_n(bytes.begin(), 4, uint8_t(0));
+    std::optional<HandoverRecord> record = DecodeHandoverRecord(bytes);
+    if (!record)
+        return 0;
+    host_.StopHandoverTimer();
+    if (record->mode == HandoverMode::PlayAudioCd) {
+        host_.PlayAudioCd();
+        return 1;
+    }
+    host_.LeaveCdMode();
+    bool append = record->mode == HandoverMode::Add || recentHandover_;
+    StartPath opened = OpenStartPath(record->path, append, !append);
+    if (opened == StartPath::Opened)
+        NoteArrivedPath(record->path);
+    else if (recentHandover_)
+        host_.StartHandoverTimer(); // the window still runs its course
+    return 1;
+}
+
+} // namespace zeb

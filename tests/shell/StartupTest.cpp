@@ -1,0 +1,239 @@
+// The command line, paths arriving at start and from second instances, and
+// the display commands, with the real engine writing WAV files.
+#include "platform/HandoverRecord.h"
+#include "platform/MountPoint.h"
+#include "resources/ResourceIds.h"
+#include "shell/CommandLine.h"
+#include "shell/MainWnd.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace zeb {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLineTest, OptionsAreExactAndTheFirstOtherArgumentIsThePath) {
+    CommandLine line = ParseCommandLine({"-a", "/m/one.mp3", "-g", "/m/two.mp3", "-c", "-x"});
+    EXPECT_TRUE(line.add);
+    EXPECT_TRUE(line.cd);
+    EXPECT_TRUE(line.shared);
+    EXPECT_TRUE(line.exit);
+    EXPECT_EQ(line.path, "/m/one.mp3");
+
+    CommandLine odd = ParseCommandLine({"-A", "-add", "--x", "-"});
+    EXPECT_FALSE(odd.add);
+    EXPECT_FALSE(odd.exit);
+    EXPECT_FALSE(odd.path.has_value()); // every one of them is an option, none known
+
+    EXPECT_FALSE(ParseCommandLine({}).path.has_value());
+}
+
+TEST(CommandLineTest, RelativePathsBecomeAbsolute) {
+    CommandLine line = ParseCommandLine({"../music/./a.mp3"});
+    MakePathAbsolute(line, "/home/u/dl");
+    EXPECT_EQ(line.path, "/home/u/music/a.mp3");
+
+    CommandLine absolute = ParseCommandLine({"/x/y.mp3"});
+    MakePathAbsolute(absolute, "/home/u");
+    EXPECT_EQ(absolute.path, "/x/y.mp3");
+}
+
+class HandoverHost : public MainWndHost {
+public:
+    void UpdateStatus(bool) override {}
+    void ShowMessage(int, MessageIcon) override {}
+    void PostToUiThread(std::function<void()>) override {}
+    void SleepMs(int) override {}
+    void ExitProgram() override {}
+    void RequestPowerOff() override {}
+    bool PlayAudioCd() override {
+        ++cdRequests;
+        return true;
+    }
+    void StartHandoverTimer() override { timerRunning = true; }
+    void StopHandoverTimer() override { timerRunning = false; }
+
+    int cdRequests = 0;
+    bool timerRunning = false;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wnd_.OutputModule = 0; // WAV files: no sound device needed
+        wnd_.OutPath = dir_.File("out") + "/";
+        fs::create_directories(wnd_.OutPath);
+        wnd_.AutoPlay = 0;
+    }
+    void TearDown() override { wnd_.Player().Stop(); }
+
+    std::string Track(const std::string& relative) {
+        fs::path p = dir_.Path() / relative;
+        fs::create_directories(p.parent_path());
+        fs::copy_file(std::string(ZEB_FIXTURES_DIR) + "/mpeg25-8000.mp3", p,
+                      fs::copy_options::overwrite_existing);
+        return p.string();
+    }
+    int32_t Handover(HandoverMode mode, const std::string& path) {
+        std::vector<uint8_t> record = *EncodeHandoverRecord(mode, path);
+        return wnd_.OnHandover(record);
+    }
+    std::vector<std::string> Paths() const {
+        std::vector<std::string> paths;
+        for (int i = 0; i < wnd_.Count(); ++i)
+            paths.push_back(wnd_.Model().PathAt(i));
+        return paths;
+    }
+
+    test::TempDir dir_;
+    HandoverHost host_;
+    CMainWnd wnd_{host_, 3u};
+};
+
+TEST_F(StartupTest, HandoversAreRefusedUntilInitialisedAndNeedTheRecordSize) {
+    std::string a = Track("a.mp3");
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, a), 0);
+    EXPECT_EQ(wnd_.Count(), 0);
+
+    wnd_.SetInitialised();
+    std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::OpenAndPlay, a);
+    std::vector<uint8_t> longer = record;
+    longer.push_back(0);
+    EXPECT_EQ(wnd_.OnHandover(longer), 0);
+    EXPECT_EQ(wnd_.OnHandover(std::span(record).first(267)), 0);
+    EXPECT_EQ(wnd_.Count(), 0);
+    EXPECT_EQ(wnd_.OnHandover(record), 1);
+    EXPECT_EQ(Paths(), std::vector<std::string>{a});
+}
+
+TEST_F(StartupTest, FilesArrivingTogetherFormOneListStartingWithTheFirst) {
+    wnd_.SetInitialised();
+    std::string old = Track("old.mp3");
+    wnd_.OpenSingleFile(old, false, false);
+    std::string a = Track("x/a.mp3"), b = Track("x/b.mp3"), c = Track("x/c.mp3");
+
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, a), 1);
+    EXPECT_TRUE(wnd_.InHandoverWindow());
+    EXPECT_TRUE(host_.timerRunning);
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, b), 1);
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, c), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b, c}));
+    EXPECT_EQ(wnd_.CurrentIndex(), 0);
+    EXPECT_EQ(wnd_.Recent[0], c);
+    EXPECT_EQ(wnd_.Recent[2], a);
+
+    // After the window a new file replaces the list again.
+    wnd_.EndHandoverWindow();
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, old), 1);
+    EXPECT_EQ(Paths(), std::vector<std::string>{old});
+}
+
+TEST_F(StartupTest, AddModeAppendsAndMissingPathsAreIgnored) {
+    wnd_.SetInitialised();
+    std::string a = Track("a.mp3"), b = Track("b.mp3");
+    wnd_.OpenSingleFile(a, false, false);
+    EXPECT_EQ(Handover(HandoverMode::Add, b), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(wnd_.CurrentIndex(), 0);
+
+    wnd_.EndHandoverWindow();
+    std::string recent0 = wnd_.Recent[0];
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, dir_.File("gone.mp3")), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(wnd_.Recent[0], recent0);
+    EXPECT_FALSE(wnd_.InHandoverWindow());
+}
+
+TEST_F(StartupTest, AMissingPathInsideTheWindowKeepsTheWindowRunning) {
+    wnd_.SetInitialised();
+    std::string a = Track("a.mp3");
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, a), 1);
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, dir_.File("gone.mp3")), 1);
+    // The window still ends by the timer instead of staying open for good.
+    EXPECT_TRUE(wnd_.InHandoverWindow());
+    EXPECT_TRUE(host_.timerRunning);
+}
+
+TEST_F(StartupTest, FoldersAndPlaylistsArriveByKind) {
+    wnd_.SetInitialised();
+    std::string b = Track("album/b.mp3"), a = Track("album/a.mp3");
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, dir_.File("album")), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b})); // sorted folder scan
+
+    wnd_.EndHandoverWindow();
+    std::string list = dir_.File("list.m3u");
+    test::WriteFile(list, "album/b.mp3\n");
+    EXPECT_EQ(Handover(HandoverMode::OpenAndPlay, list), 1);
+    EXPECT_EQ(Paths(), std::vector<std::string>{b});
+    EXPECT_EQ(wnd_.Recent[0], list);
+}
+
+TEST_F(StartupTest, TheCdRequestGoesToTheCdModeAndAnswersOne) {
+    wnd_.SetInitialised();
+    std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::PlayAudioCd, "");
+    EXPECT_EQ(wnd_.OnHandover(record), 1);
+    EXPECT_EQ(host_.cdRequests, 1);
+    EXPECT_EQ(wnd_.Count(), 0);
+}
+
+TEST_F(StartupTest, AnUnknownModeOpensLikeModeZero) {
+    wnd_.SetInitialised();
+    std::string a = Track("a.mp3"), b = Track("b.mp3");
+    wnd_.OpenSingleFile(a, false, false);
+    std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::OpenAndPlay, b);
+    record[0] = 9;
+    EXPECT_EQ(wnd_.OnHandover(record), 1);
+    EXPECT_EQ(Paths(), std::vector<std::string>{b});
+}
+
+TEST_F(StartupTest, TheCommandLinePathOpensTheHandoverWindow) {
+    std::string a = Track("a.mp3"), b = Track("b.mp3");
+    wnd_.OpenSingleFile(a, false, false);
+    wnd_.OpenCommandLinePath(b, true);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
+    EXPECT_TRUE(wnd_.InHandoverWindow());
+    EXPECT_EQ(wnd_.Recent[0], b);
+
+    EXPECT_EQ(wnd_.OpenStartPath(dir_.Path().string(), true, false), CMainWnd::StartPath::Opened);
+    EXPECT_EQ(wnd_.OpenStartPath(dir_.File("none"), true, false), CMainWnd::StartPath::Missing);
+}
+
+TEST(MountPointTest, MountPointsStandForDriveRoots) {
+    EXPECT_TRUE(IsMountPoint("/"));
+    EXPECT_TRUE(IsMountPoint("/proc"));
+    EXPECT_TRUE(IsMountPoint("/proc/"));
+    EXPECT_FALSE(IsMountPoint("/proc/self/fd"));
+    test::TempDir dir;
+    EXPECT_FALSE(IsMountPoint(dir.Path().string()));
+    EXPECT_FALSE(IsMountPoint(dir.File("missing")));
+    EXPECT_FALSE(IsMountPoint(""));
+}
+
+TEST_F(StartupTest, DisplayCommandsSetTheirSettings) {
+    EXPECT_TRUE(wnd_.OnCommand(ID_SHOW_TIME_LEFT));
+    EXPECT_EQ(wnd_.ShowRemainingTime, 1);
+    EXPECT_TRUE(wnd_.OnCommand(ID_SHOW_TIME_PLAYED));
+    EXPECT_EQ(wnd_.ShowRemainingTime, 0);
+    wnd_.OnCommand(ID_SHOW_TOTAL_TIME);
+    EXPECT_EQ(wnd_.ShowTTT, 1);
+    wnd_.OnCommand(ID_SHOW_TOTAL_TIME);
+    EXPECT_EQ(wnd_.ShowTTT, 0);
+    wnd_.OnCommand(ID_SHOW_FILE_NAME);
+    EXPECT_EQ(wnd_.ShowingMode, 2);
+    wnd_.OnCommand(ID_SHOW_ARTIST_TITLE);
+    EXPECT_EQ(wnd_.ShowingMode, 1);
+    wnd_.OnCommand(ID_SHOW_TITLE);
+    EXPECT_EQ(wnd_.ShowingMode, 0);
+    wnd_.OnCommand(ID_FOLLOW_ACTIVE_WINDOW);
+    EXPECT_EQ(wnd_.DockMinibar, 1);
+    wnd_.OnCommand(ID_TOGGLE_LANGUAGE);
+    EXPECT_EQ(wnd_.Language, 1);
+    wnd_.OnCommand(ID_TOGGLE_LANGUAGE);
+    EXPECT_EQ(wnd_.Language, 0);
+}
+
+} // namespace
+} // namespace zeb
