@@ -312,8 +312,10 @@ constexpr int IDC_MINIBAR_TOOLS = 1157;   // tool strip
 // ---------------------------------------------------------------------------
 
 constexpr int IDC_ABOUT_PICTURE = 1000;
-constexpr int IDC_ABOUT_MAIL = 1001; // asks with string 15, then opens the mail link
-constexpr int IDC_ABOUT_WEB = 1002;  // opens the home page
+constexpr int IDC_ABOUT_MAIL = 1001;    // asks with string 15, then opens the mail link
+constexpr int IDC_ABOUT_WEB = 1002;     // opens the home page
+constexpr int IDC_ABOUT_NAME = 1003;    // the program's name
+constexpr int IDC_ABOUT_VERSION = 1004; // "%1" stands for the version number
 
 // ---------------------------------------------------------------------------
 // Controls of the CD playlist dialog (dialog 102)
@@ -346,10 +348,11 @@ constexpr int IDC_INFO_EDIT_TAG = 1149; // "Rediger Tag"
 
 // ---------------------------------------------------------------------------
 // Controls of the open-address dialog (dialog 104) and the name entry
-// (dialog 108). The edit fields carry a number of our own.
+// (dialog 108). The edit fields and the prompt carry numbers of our own.
 // ---------------------------------------------------------------------------
 
 constexpr int IDC_URL_ADDRESS = 1000;
+constexpr int IDC_URL_PROMPT = 1001;
 constexpr int IDC_NAME_TEXT = 1000;
 
 // ---------------------------------------------------------------------------
