@@ -4,9 +4,10 @@
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
 #include "shell/MenuModel.h"
+#include "shell/PopupMenu.h"
+#include "shell/SkinImages.h"
 
-#include <QAction>
-#include <QMenu>
+#include <algorithm>
 
 namespace zeb {
 
@@ -16,96 +17,83 @@ QString Text(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// Check marks and greyed states that depend on the settings rather than on
-// the player's state.
-void ApplyDisplayState(const CMainWnd& wnd, int id, QAction* action) {
-    auto check = [&](bool on) {
-        action->setCheckable(true);
-        action->setChecked(on);
-    };
+// Check marks that depend on the settings rather than on the player's state.
+bool DisplayCheck(const CMainWnd& wnd, int id, bool checked) {
     switch (id) {
     case ID_SHOW_TIME_PLAYED:
-        check(wnd.ShowRemainingTime == 0);
-        break;
+        return wnd.ShowRemainingTime == 0;
     case ID_SHOW_TIME_LEFT:
-        check(wnd.ShowRemainingTime == 1);
-        break;
+        return wnd.ShowRemainingTime == 1;
     case ID_SHOW_TOTAL_TIME:
-        check(wnd.ShowTTT == 1);
-        break;
+        return wnd.ShowTTT == 1;
     case ID_SHOW_TITLE:
-        check(wnd.ShowingMode != 1 && wnd.ShowingMode != 2);
-        break;
+        return wnd.ShowingMode != 1 && wnd.ShowingMode != 2;
     case ID_SHOW_ARTIST_TITLE:
-        check(wnd.ShowingMode == 1);
-        break;
+        return wnd.ShowingMode == 1;
     case ID_SHOW_FILE_NAME:
-        check(wnd.ShowingMode == 2);
-        break;
+        return wnd.ShowingMode == 2;
     case ID_FOLLOW_ACTIVE_WINDOW:
-        check(wnd.DockMinibar == 1);
-        break;
+        return wnd.DockMinibar == 1;
     default:
-        break;
+        return checked;
     }
+}
+
+// The button of a transport command in the skin's strips (0 Play .. 4 Next), or -1.
+int TransportButton(int id) {
+    static constexpr int kOrder[] = {ID_PLAY, ID_PAUSE, ID_STOP, ID_PREVIOUS, ID_NEXT};
+    const auto* it = std::find(std::begin(kOrder), std::end(kOrder), id);
+    return it == std::end(kOrder) ? -1 : int(it - std::begin(kOrder));
 }
 
 class MenuFiller {
 public:
-    MenuFiller(const CMainWnd& wnd, const std::vector<std::string>& volumes,
-               const std::function<void(int)>& onCommand)
-        : wnd_(wnd), volumes_(volumes), onCommand_(onCommand) {}
+    MenuFiller(const CMainWnd& wnd, const std::vector<std::string>& volumes)
+        : wnd_(wnd), volumes_(volumes) {}
 
-    void AddCommand(QMenu* menu, int id, const QString& text, bool isDefault = false) {
-        QAction* action = menu->addAction(text);
-        action->setData(id);
-        action->setObjectName(QString("cmd-%1").arg(id));
-        CMainWnd::MenuItemState state = wnd_.ItemState(id);
-        if (state.checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        action->setEnabled(!state.grayed);
-        ApplyDisplayState(wnd_, id, action);
-        if (isDefault)
-            menu->setDefaultAction(action);
-        auto onCommand = onCommand_;
-        QObject::connect(action, &QAction::triggered, [onCommand, id] {
-            if (onCommand)
-                onCommand(id);
-        });
+    // A command item with the main window's state for it.
+    PopupMenu::Item Command(int id, const QString& text) const {
+        const CMainWnd::MenuItemState state = wnd_.ItemState(id);
+        PopupMenu::Item item;
+        item.id = id;
+        item.text = text;
+        item.checked = DisplayCheck(wnd_, id, state.checked);
+        item.enabled = !state.grayed;
+        return item;
     }
 
-    void AddNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
+    void AddNodes(PopupMenu* menu, const std::vector<MenuNode>& nodes) const {
         for (const MenuNode& node : nodes) {
+            PopupMenu::Item item;
             if (node.kind == MenuItemKind::Popup) {
-                QMenu* sub = menu->addMenu(Text(node.label));
-                if (node.isDefault) {
-                    QFont bold = sub->menuAction()->font();
-                    bold.setBold(true);
-                    sub->menuAction()->setFont(bold);
-                }
-                AddNodes(sub, node.children);
+                item.kind = PopupMenu::ItemKind::Submenu;
+                item.text = Text(node.label);
+                item.submenu = new PopupMenu(menu);
+                AddNodes(item.submenu, node.children);
             } else {
-                AddCommand(menu, node.id, Text(node.label), node.isDefault);
+                item = Command(node.id, Text(node.label));
             }
+            item.isDefault = node.isDefault;
+            item.columnBreak = node.columnBreak;
+            menu->AddItem(std::move(item));
         }
     }
 
     // Adds the items of a template popup; false when the popup is left out.
-    bool FillSlot(QMenu* menu, MenuSlot slot) {
+    bool FillSlot(PopupMenu* menu, MenuSlot slot) const {
         switch (slot) {
         case MenuSlot::RecentFiles:
             for (size_t i = 0; i < wnd_.Recent.size(); ++i) {
                 if (!wnd_.Recent[i].empty())
-                    AddCommand(menu, RecentCommandId(int(i)), Text(RecentLabel(wnd_.Recent[i])));
+                    menu->AddItem(
+                        Command(RecentCommandId(int(i)), Text(RecentLabel(wnd_.Recent[i]))));
             }
             return true;
         case MenuSlot::ScanDrive:
             for (size_t i = 0; i < volumes_.size() && ID_DRIVE_FIRST + int(i) <= ID_DRIVE_LAST;
                  ++i) {
                 QString label = Text(volumes_[i]).replace("&", "&&");
-                AddCommand(menu, ID_DRIVE_FIRST + int(i), label);
+                menu->AddItem(Command(ID_DRIVE_FIRST + int(i), label));
             }
             return true;
         case MenuSlot::Tracks:
@@ -123,29 +111,37 @@ public:
         }
     }
 
-    void AddItems(QMenu* menu, const std::vector<MenuItem>& items) {
-        for (const MenuItem& item : items) {
-            switch (item.kind) {
-            case MenuItemKind::Separator:
-                menu->addSeparator();
-                break;
-            case MenuItemKind::Command:
-                AddCommand(menu, item.id, Text(item.text));
-                break;
-            case MenuItemKind::Popup: {
-                auto sub = std::make_unique<QMenu>(Text(item.text), menu);
-                bool keep = true;
-                if (item.slot == MenuSlot::None)
-                    AddItems(sub.get(), item.children);
-                else
-                    keep = FillSlot(sub.get(), item.slot);
-                if (keep)
-                    menu->addMenu(sub.release());
-                break;
-            }
-            case MenuItemKind::Placeholder:
-                break;
-            }
+    // A template item as a menu item; false when it is left out.
+    bool Convert(PopupMenu* menu, const MenuItem& from, PopupMenu::Item& to) const {
+        switch (from.kind) {
+        case MenuItemKind::Separator:
+            to.kind = PopupMenu::ItemKind::Separator;
+            return true;
+        case MenuItemKind::Command:
+            to = Command(from.id, Text(from.text));
+            return true;
+        case MenuItemKind::Popup: {
+            auto sub = std::make_unique<PopupMenu>(menu);
+            if (from.slot == MenuSlot::None)
+                AddItems(sub.get(), from.children);
+            else if (!FillSlot(sub.get(), from.slot))
+                return false;
+            to.kind = PopupMenu::ItemKind::Submenu;
+            to.text = Text(from.text);
+            to.submenu = sub.release();
+            return true;
+        }
+        case MenuItemKind::Placeholder:
+            break;
+        }
+        return false;
+    }
+
+    void AddItems(PopupMenu* menu, const std::vector<MenuItem>& items) const {
+        for (const MenuItem& from : items) {
+            PopupMenu::Item item;
+            if (Convert(menu, from, item))
+                menu->AddItem(std::move(item));
         }
     }
 
@@ -154,46 +150,55 @@ private:
 
     const CMainWnd& wnd_;
     const std::vector<std::string>& volumes_;
-    const std::function<void(int)>& onCommand_;
 };
-
-bool IsTransport(int id) {
-    return id == ID_PLAY || id == ID_PAUSE || id == ID_STOP || id == ID_PREVIOUS || id == ID_NEXT;
-}
-
-// Takes an item out of the menu for good, with the popup it opens.
-void DeleteItem(QMenu* menu, QAction* action) {
-    menu->removeAction(action);
-    if (QMenu* sub = action->menu(); sub && sub->parent() == menu)
-        delete sub; // owns its menu action
-    else
-        delete action;
-}
-
-// Removes the transport items (minibar menu) or the display tail: the last
-// three items, which only the minibar's menu shows.
-void TrimForPlace(QMenu* menu, MenuPlace place) {
-    QList<QAction*> actions = menu->actions();
-    if (place == MenuPlace::Minibar) {
-        for (QAction* a : actions) {
-            if (IsTransport(a->data().toInt()))
-                DeleteItem(menu, a);
-        }
-        return;
-    }
-    for (int i = 0; i < 3 && !actions.isEmpty(); ++i)
-        DeleteItem(menu, actions.takeLast());
-}
 
 } // namespace
 
-std::unique_ptr<QMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
-                                     const std::vector<std::string>& volumes,
-                                     const std::function<void(int)>& onCommand) {
-    auto menu = std::make_unique<QMenu>();
-    MenuFiller filler(wnd, volumes, onCommand);
-    filler.AddItems(menu.get(), LoadMenuTemplate(wnd.Language, IDR_MENU_MAIN).items);
-    TrimForPlace(menu.get(), place);
+std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
+                                         const std::vector<std::string>& volumes,
+                                         const SkinImages& images) {
+    const std::vector<MenuItem>& all = LoadMenuTemplate(wnd.Language, IDR_MENU_MAIN).items;
+    const bool tray = place != MenuPlace::Minibar;
+    // The minibar's menu has no transport items; the tray's ends before the
+    // display items, which only the minibar's menu shows.
+    std::vector<const MenuItem*> top;
+    const size_t end = tray ? all.size() - std::min<size_t>(3, all.size()) : all.size();
+    for (size_t i = 0; i < end; ++i) {
+        if (tray || TransportButton(all[i].id) < 0 || all[i].kind != MenuItemKind::Command)
+            top.push_back(&all[i]);
+    }
+
+    auto menu = std::make_unique<PopupMenu>();
+    menu->SetRightButtonTracking(true);
+    const bool sideBar = tray && wnd.ShowGradientBar == 1;
+    if (sideBar)
+        menu->AddSideBar(images.sideBar);
+    MenuFiller filler(wnd, volumes);
+    for (const MenuItem* from : top) {
+        PopupMenu::Item item;
+        if (!filler.Convert(menu.get(), *from, item))
+            continue;
+        const int button = from->kind == MenuItemKind::Command ? TransportButton(from->id) : -1;
+        if (tray && wnd.GraphicalButtons == 1 && button >= 0) {
+            item.kind = PopupMenu::ItemKind::Picture;
+            item.picture = images.Button(button, false);
+            item.selectedPicture = images.Button(button, true);
+        }
+        // The side bar's column ends where the menu's own items begin.
+        item.columnBreak = sideBar && from->kind == MenuItemKind::Command && from->id == ID_EXIT;
+        menu->AddItem(std::move(item));
+    }
+    return menu;
+}
+
+std::unique_ptr<PopupMenu> BuildTracksMenu(const CMainWnd& wnd, bool album) {
+    if (wnd.Count() < 1 || wnd.Count() > kMaxMenuEntries)
+        return nullptr;
+    auto menu = std::make_unique<PopupMenu>();
+    menu->SetRightButtonTracking(true);
+    const std::vector<std::string> noVolumes;
+    MenuFiller(wnd, noVolumes)
+        .AddNodes(menu.get(), album ? BuildAlbumMenu(wnd) : BuildTracksTree(wnd));
     return menu;
 }
 

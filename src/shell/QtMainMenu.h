@@ -1,27 +1,31 @@
 #pragma once
 
-#include <functional>
+#include "shell/MenuAnchor.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-class QMenu;
-
 namespace zeb {
 
 class CMainWnd;
-
-// Where the main menu is shown: at the tray, next to the panel, or as the
-// minibar's menu (which keeps the display items and drops the transport).
-enum class MenuPlace { TrayPoint = 0, NextToPanel = 1, Minibar = 2 };
+class PopupMenu;
+struct SkinImages;
 
 // Builds the main menu from the template of the interface language: item
 // check marks and greyed states from the main window, the recent-files and
-// scan-drive popups, and the tracks and album popups. Every command item
-// carries its command id (QAction data, object name "cmd-<id>") and reports
-// it through onCommand.
-std::unique_ptr<QMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
-                                     const std::vector<std::string>& volumes,
-                                     const std::function<void(int)>& onCommand);
+// scan-drive popups (one item per volume), and the tracks and album popups.
+// The tray's menu (any place but the minibar) drops the display items at its
+// end; with GraphicalButtons the transport items show the skin's buttons,
+// and with ShowGradientBar a side bar forms a column of its own at the left.
+// The minibar's menu drops the transport items. Chosen commands are
+// reported through PopupMenu::Triggered; right-button releases choose too.
+std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
+                                         const std::vector<std::string>& volumes,
+                                         const SkinImages& images);
+
+// The tracks tree (album false) or the album list of the current entry as a
+// menu of its own; nullptr unless the list has 1..5000 entries.
+std::unique_ptr<PopupMenu> BuildTracksMenu(const CMainWnd& wnd, bool album);
 
 } // namespace zeb
