@@ -75,6 +75,9 @@ void XEmbedTrayIcon::SetIcon(const QIcon& icon) {
 
 void XEmbedTrayIcon::SetToolTip(const QString& text) {
     setToolTip(text);
+    // The icon window's name carries the tip too, for hosts and tools that
+    // read window names (accessibility, scripts).
+    setWindowTitle(text);
 }
 
 bool XEmbedTrayIcon::Show() {

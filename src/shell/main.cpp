@@ -1,34 +1,28 @@
-// zeb: the tray player's entry point. For now the program loads the user's
-// settings, shows its tray icon with the exit item of the main menu and saves
-// the settings again when it ends (exit item, SIGTERM, SIGHUP, SIGINT or the
-// end of the desktop session).
-#include "platform/IniFile.h"
+// zeb: the tray player's entry point. The first instance takes the per-user
+// lock and runs the tray program; a later one hands its command line to it
+// and ends without touching the display.
+#include "platform/InstanceLock.h"
 #include "platform/ProgramFiles.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/UnixSignalNotifier.h"
 #include "platform/UserInfo.h"
 #include "resources/ImageNames.h"
-#include "resources/MenuTemplates.h"
-#include "resources/ResourceIds.h"
-#include "shell/MainWndSettings.h"
+#include "shell/CommandLine.h"
+#include "shell/TrayApp.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QMenu>
-#include <QSystemTrayIcon>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
 using namespace zeb;
 
-bool HasOption(int argc, char** argv, const char* option) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == option)
-            return true;
-    }
-    return false;
-}
+constexpr const char* kEndpointName = "ZEBAppClass";
 
 QIcon IconOf(IconId id) {
     QIcon icon;
@@ -37,48 +31,56 @@ QIcon IconOf(IconId id) {
     return icon;
 }
 
-QString MenuText(int language, int commandId) {
-    const MenuItem* item = FindCommandItem(LoadMenuTemplate(language, IDR_MENU_MAIN), commandId);
-    return item ? QString::fromUtf8(item->text.data(), qsizetype(item->text.size())) : QString();
+std::string CurrentFolder() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::string() : folder.string();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    MakePathAbsolute(line, CurrentFolder());
+
+    RuntimeFolder runtime = PrepareRuntimeFolder();
+    std::string endpointPath;
+    std::unique_ptr<InstanceLock> lock;
+    if (runtime.Ok()) {
+        lock = std::make_unique<InstanceLock>(runtime.path + kEndpointName + ".lock");
+        if (!lock->TryAcquire()) {
+            RunSecondInstance(line, runtime.path + kEndpointName);
+            return 0;
+        }
+        endpointPath = runtime.path + kEndpointName;
+    } else {
+        std::fprintf(stderr, "zeb: running without the single-instance check: %s\n",
+                     runtime.error.c_str());
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("zeb");
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(IconOf(IconId::Program));
 
-    ProgramFiles files = LocateProgramFiles(OwnProgramPath());
-    EnsureFolder(files.folder);
-    IniFile ini(files.iniPath);
+    TrayApp::Options options;
+    options.commandLine = line;
+    options.files = LocateProgramFiles(OwnProgramPath());
+    EnsureFolder(options.files.folder);
     std::optional<std::string> user = LoggedOnUserName();
-    const std::string section =
-        SettingsSectionName(HasOption(argc, argv, "-g"), user ? &*user : nullptr);
-    MainWndSettings settings;
-    settings.LoadSettings(ini, section);
+    options.section = SettingsSectionName(line.shared, user ? &*user : nullptr);
+    options.endpointPath = endpointPath;
 
-    bool saved = false;
-    auto saveOnce = [&] {
-        if (!saved)
-            saved = settings.SaveSettings(ini, section);
-    };
-
-    QMenu menu;
-    QObject::connect(menu.addAction(MenuText(settings.Language, ID_EXIT)), &QAction::triggered,
-                     &app, &QApplication::quit);
-    QSystemTrayIcon tray(IconOf(IconId::Stopped));
-    tray.setToolTip("ZEB");
-    tray.setContextMenu(&menu);
-    tray.show();
-
+    TrayApp tray(options);
+    QObject::connect(
+        &tray, &TrayApp::Finished, &app, [] { QApplication::exit(0); }, Qt::QueuedConnection);
     UnixSignalNotifier unixSignals({SIGTERM, SIGHUP, SIGINT});
-    QObject::connect(&unixSignals, &UnixSignalNotifier::SignalReceived, &app, &QApplication::quit);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&] { saveOnce(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { saveOnce(); });
+    QObject::connect(&unixSignals, &UnixSignalNotifier::SignalReceived, &tray,
+                     [&tray] { tray.ExitProgram(); });
+    // The desktop session ends: save everything; the session ends the process.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &tray,
+                     [&tray] { tray.Shutdown(); });
 
-    int result = app.exec();
-    tray.hide();
-    return result;
+    tray.Start();
+    return app.exec();
 }

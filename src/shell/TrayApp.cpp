@@ -1,0 +1,386 @@
+#include "shell/TrayApp.h"
+
+#include "platform/QtSystemTrayIcon.h"
+#include "platform/Volumes.h"
+#include "platform/XEmbedTrayIcon.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "shell/ApplyEqualizer.h"
+#include "shell/MenuAnchor.h"
+#include "shell/OpenDialogs.h"
+#include "shell/PopupMenu.h"
+#include "system/PowerOff.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <chrono>
+#include <cstdio>
+#include <sys/resource.h>
+#include <thread>
+
+namespace zeb {
+
+namespace {
+
+constexpr int kStatusTimerMs = 250;
+constexpr int kHandoverWindowMs = 2000;
+// The process priority for HighPriority = 1: above normal desktop programs,
+// so decoding keeps up while the machine is busy.
+constexpr int kHighPriorityNice = -5;
+
+QString Text(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+TrayApp::TrayApp(Options options)
+    : options_(std::move(options)), ini_(options_.files.iniPath),
+      endpoint_([this](const EndpointRequest& request) { return OnEndpointRequest(request); }) {
+    statusTimer_.setInterval(kStatusTimerMs);
+    connect(&statusTimer_, &QTimer::timeout, this, &TrayApp::OnStatusTimer);
+    handoverTimer_.setSingleShot(true);
+    handoverTimer_.setInterval(kHandoverWindowMs);
+    connect(&handoverTimer_, &QTimer::timeout, this, [this] { wnd_->EndHandoverWindow(); });
+}
+
+TrayApp::~TrayApp() {
+    Shutdown();
+}
+
+// ------------------------------------------------------------------ start-up
+
+void TrayApp::Start() {
+    // The endpoint listens from the start; hand-overs are answered 0 until
+    // the initialised flag is set, so second instances keep trying.
+    StartEndpoint();
+
+    MainWndSettings settings;
+    settings.LoadSettings(ini_, options_.section);
+    wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
+    static_cast<MainWndSettings&>(*wnd_) = settings;
+    openCommands_ = std::make_unique<OpenCommands>(*wnd_);
+    ApplyProcessPriority();
+    wnd_->Player().SetPriority(wnd_->Priority);
+    LoadImages();
+
+    wnd_->BeginLoad(false);
+    ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
+    wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
+
+    mainWindow_ = std::make_unique<QWidget>();
+    mainWindow_->setWindowTitle("ZEB");
+    mainWindow_->winId(); // exists unmapped, so tools can read its title
+    CreateTrayIcon();
+
+    mixer_.Open(false, wnd_->MDevice);
+    wnd_->SetMixer(&mixer_);
+    const CommandLine& line = options_.commandLine;
+    if (line.path)
+        wnd_->OpenCommandLinePath(*line.path, line.add);
+    else
+        wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
+    UpdateStatus(true);
+
+    statusTimer_.start();
+    wnd_->SetInitialised();
+}
+
+void TrayApp::ApplyProcessPriority() {
+    // Raising the priority needs privileges; without them the normal one stays.
+    int nice = wnd_->HighPriority == 1 ? kHighPriorityNice : 0;
+    if (::getpriority(PRIO_PROCESS, 0) != nice)
+        ::setpriority(PRIO_PROCESS, 0, nice);
+}
+
+void TrayApp::LoadImages() {
+    images_ = LoadSkinImages(wnd_->CurrentSkin);
+}
+
+// ------------------------------------------------------------------ tray icon
+
+void TrayApp::CreateTrayIcon() {
+    // Our own XEmbed icon sees raw presses; a desktop that only offers a
+    // StatusNotifier host gets QSystemTrayIcon. Without any tray the XEmbed
+    // icon waits on X11 and docks when a tray host appears.
+    if (QGuiApplication::platformName() == "xcb") {
+        auto xembed = std::make_unique<XEmbedTrayIcon>();
+        tray_ = std::move(xembed);
+    } else if (QtSystemTrayIcon::Available()) {
+        tray_ = std::make_unique<QtSystemTrayIcon>();
+    }
+    ShowTrayIcon();
+    if (tray_ && !tray_->IsDocked() && tray_->Capabilities().pressRelease &&
+        QtSystemTrayIcon::Available()) {
+        tray_->Hide();
+        tray_ = std::make_unique<QtSystemTrayIcon>();
+        ShowTrayIcon();
+    }
+}
+
+void TrayApp::ShowTrayIcon() {
+    trayShown_ = true;
+    if (!tray_)
+        return;
+    ConnectTrayEvents();
+    shownIcon_ = TrayIconKind::Stopped;
+    tray_->SetIcon(images_.stopped);
+    tray_->SetToolTip(tooltip_);
+    tray_->Show();
+}
+
+void TrayApp::RemoveTrayIcon() {
+    trayShown_ = false;
+    if (tray_)
+        tray_->Hide();
+}
+
+void TrayApp::SetTrayImage(TrayIconKind kind) {
+    shownIcon_ = kind;
+    if (!tray_)
+        return;
+    switch (kind) {
+    case TrayIconKind::Playing:
+        tray_->SetIcon(images_.playing);
+        break;
+    case TrayIconKind::Paused:
+        tray_->SetIcon(images_.paused);
+        break;
+    case TrayIconKind::Stopped:
+        tray_->SetIcon(images_.stopped);
+        break;
+    }
+}
+
+void TrayApp::ConnectTrayEvents() {
+    TrayCallbacks callbacks;
+    callbacks.buttonDown = [this](TrayButton, int x, int y) { trayPoint_ = QPoint(x, y); };
+    callbacks.buttonUp = [this](TrayButton button, int x, int y) { OnTrayButtonUp(button, x, y); };
+    callbacks.move = [this](int x, int y) {
+        trayPoint_ = QPoint(x, y);
+        if (tray_)
+            tray_->SetToolTip(tooltip_);
+    };
+    callbacks.activated = [this](TrayActivation activation) { OnTrayActivated(activation); };
+    tray_->SetCallbacks(std::move(callbacks));
+}
+
+void TrayApp::OnTrayButtonUp(TrayButton button, int x, int y) {
+    trayPoint_ = QPoint(x, y);
+    if (button == TrayButton::Left)
+        wnd_->PlayPause();
+    else if (button == TrayButton::Right)
+        ShowMainMenu(MenuPlace::TrayPoint);
+}
+
+// A tray that only reports activations: its click is Play/Pause and its
+// context request opens the menu where the pointer is.
+void TrayApp::OnTrayActivated(TrayActivation activation) {
+    trayPoint_ = QCursor::pos();
+    if (activation == TrayActivation::Trigger)
+        wnd_->PlayPause();
+    else if (activation == TrayActivation::Context)
+        ShowMainMenu(MenuPlace::TrayPoint);
+}
+
+// ------------------------------------------------------------------ status
+
+void TrayApp::UpdateStatus(bool refreshIcon) {
+    if (!wnd_)
+        return;
+    if (wnd_->Count() > 0)
+        EnsureCurrentInfoLine(*wnd_);
+    CMpegPlayer& player = wnd_->Player();
+    ApplyStatus(ComputeStatus(*wnd_, player.GetState(), player.PositionMs(), player.LengthMs(),
+                              player.CurrentHeader()),
+                refreshIcon);
+}
+
+void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
+    if (mainWindow_)
+        mainWindow_->setWindowTitle(Text(status.mainWindowText));
+    if (status.emptyList) {
+        if (trayShown_)
+            SetTrayImage(TrayIconKind::Stopped);
+        return;
+    }
+    if (status.hasTooltip)
+        tooltip_ = Text(status.tooltip);
+    streamInfo_ = status.streamInfo;
+    shownName_ = status.shownName;
+    if (tray_ && trayShown_)
+        tray_->SetToolTip(tooltip_);
+    if (refreshIcon && trayShown_)
+        SetTrayImage(status.icon);
+}
+
+void TrayApp::OnStatusTimer() {
+    if (wnd_ && wnd_->Player().GetState() == CMpegPlayer::Playing)
+        UpdateStatus(false);
+}
+
+// ------------------------------------------------------------------ menus
+
+void TrayApp::ShowMainMenu(MenuPlace where) {
+    volumes_ = ListVolumes();
+    PopupAt(BuildMainMenu(*wnd_, where, volumes_, images_), where, where != MenuPlace::Minibar);
+}
+
+void TrayApp::ShowTracksMenu(MenuPlace where, bool album) {
+    if (std::unique_ptr<PopupMenu> menu = BuildTracksMenu(*wnd_, album))
+        PopupAt(std::move(menu), where, true);
+}
+
+void TrayApp::PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign) {
+    if (!menu)
+        return;
+    if (openMenu_)
+        openMenu_->close();
+    PopupMenu* shown = menu.get();
+    connect(shown, &PopupMenu::Triggered, this, [this](int id) {
+        // Run the command once the menu has gone.
+        QTimer::singleShot(0, this, [this, id] { DoCommand(id); });
+    });
+    connect(shown, &PopupMenu::Closed, this, [this, shown] {
+        if (openMenu_.get() == shown)
+            openMenu_.release()->deleteLater();
+    });
+    openMenu_ = std::move(menu);
+    shown->Popup(MenuAnchor(where, trayPoint_), rightAlign);
+}
+
+// ------------------------------------------------------------------ commands
+
+void TrayApp::DoCommand(int id) {
+    if (shutDown_ || !wnd_)
+        return;
+    if (IsDriveCommand(id)) {
+        size_t index = size_t(id - ID_DRIVE_FIRST);
+        if (index < volumes_.size())
+            wnd_->AddFolder(volumes_[index], wnd_->RandomFirst == 1, false, false);
+        return;
+    }
+    switch (id) {
+    case ID_EXIT:
+        ExitProgram();
+        return;
+    case ID_ABOUT:
+        about_.Show(wnd_->Language);
+        return;
+    case ID_OPEN_FILE:
+        openCommands_->RunOpenFile();
+        return;
+    case ID_OPEN_FOLDER:
+        openCommands_->RunOpenFolder();
+        return;
+    case ID_OPEN_URL:
+        openCommands_->RunOpenAddress();
+        return;
+    default:
+        wnd_->OnCommand(id);
+        return;
+    }
+}
+
+// ------------------------------------------------------------------ endpoint
+
+void TrayApp::StartEndpoint() {
+    if (options_.endpointPath.empty())
+        return;
+    std::string error;
+    if (!endpoint_.Listen(options_.endpointPath, &error)) {
+        std::fprintf(stderr, "zeb: no endpoint for other instances: %s\n", error.c_str());
+        return;
+    }
+    endpointNotifier_ = new QSocketNotifier(endpoint_.Fd(), QSocketNotifier::Read, this);
+    connect(endpointNotifier_, &QSocketNotifier::activated, this,
+            [this] { endpoint_.HandleEvents(); });
+}
+
+int32_t TrayApp::OnEndpointRequest(const EndpointRequest& request) {
+    if (shutDown_ || !wnd_)
+        return 0;
+    switch (request.message) {
+    case kWmCopyData:
+        return wnd_->OnHandover(request.payload);
+    case kWmCommand: {
+        // Commands run from the event loop, outside the endpoint's handler.
+        int id = int(request.wParam & 0xFFFF);
+        QTimer::singleShot(0, this, [this, id] { DoCommand(id); });
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+// ------------------------------------------------------------------ host
+
+void TrayApp::ShowMessage(int stringId, MessageIcon icon) {
+    int language = wnd_ ? wnd_->Language : 0;
+    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning,
+                    "ZEB", Text(UiString(language, stringId)), QMessageBox::Ok);
+    box.exec();
+}
+
+void TrayApp::PostToUiThread(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void TrayApp::SleepMs(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void TrayApp::ExitProgram() {
+    Shutdown();
+    emit Finished();
+}
+
+void TrayApp::RequestPowerOff() {
+    std::string error;
+    if (!RequestSystemPowerOff(&error))
+        std::fprintf(stderr, "zeb: the computer could not be switched off: %s\n", error.c_str());
+}
+
+void TrayApp::StartHandoverTimer() {
+    handoverTimer_.start();
+}
+
+void TrayApp::StopHandoverTimer() {
+    handoverTimer_.stop();
+}
+
+// ------------------------------------------------------------------ exit
+
+void TrayApp::Shutdown() {
+    if (shutDown_ || !wnd_)
+        return;
+    shutDown_ = true;
+    statusTimer_.stop();
+    handoverTimer_.stop();
+    wnd_->Model().StopInfoScanner();
+    about_.Close();
+    if (openMenu_)
+        openMenu_->close();
+    // The tool windows' start-up flags keep the values read until those
+    // windows exist; CD mode is never on yet.
+    const ProgramFiles& files = options_.files;
+    if (!wnd_->SaveSettingsAndList(ini_, options_.section, files.userListPath, files.infoCachePath))
+        std::fprintf(stderr, "zeb: the settings or the list could not be saved in %s\n",
+                     files.folder.c_str());
+    wnd_->CDMode = 0;
+    wnd_->SaveExitFlags(ini_, options_.section);
+    RemoveTrayIcon();
+    wnd_->Player().Stop();
+    wnd_->SetMixer(nullptr);
+    mixer_.Close();
+    delete endpointNotifier_;
+    endpointNotifier_ = nullptr;
+    endpoint_.Close();
+}
+
+} // namespace zeb

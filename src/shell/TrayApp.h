@@ -1,0 +1,114 @@
+#pragma once
+
+#include "engine/MixerVolume.h"
+#include "platform/IniFile.h"
+#include "platform/MessageEndpoint.h"
+#include "platform/ProgramFiles.h"
+#include "platform/TrayIcon.h"
+#include "shell/AboutBox.h"
+#include "shell/CommandLine.h"
+#include "shell/MainWnd.h"
+#include "shell/MainWndHost.h"
+#include "shell/OpenDialogs.h"
+#include "shell/QtMainMenu.h"
+#include "shell/SkinImages.h"
+#include "shell/StatusText.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QSocketNotifier;
+class QWidget;
+
+namespace zeb {
+
+class PopupMenu;
+
+// The tray program around the player's logic: the tray icon and its menus,
+// the status displays, the timers, the "ZEBAppClass" endpoint that second
+// instances talk to, start-up and the exit sequence.
+class TrayApp : public QObject, public MainWndHost {
+    Q_OBJECT
+public:
+    struct Options {
+        CommandLine commandLine;
+        ProgramFiles files;
+        std::string section;      // the settings section
+        std::string endpointPath; // empty: no endpoint (no runtime folder)
+    };
+
+    explicit TrayApp(Options options);
+    ~TrayApp() override;
+
+    // Everything from reading the settings to the initialised flag.
+    void Start();
+    // The exit sequence; runs once. Saves the settings and the list.
+    void Shutdown();
+
+    // A command of the menus, the endpoint or (later) hotkeys.
+    void DoCommand(int id);
+    void ShowMainMenu(MenuPlace where);
+    void ShowTracksMenu(MenuPlace where, bool album);
+
+    CMainWnd& Wnd() { return *wnd_; }
+
+    // MainWndHost
+    void UpdateStatus(bool refreshIcon) override;
+    void ShowMessage(int stringId, MessageIcon icon) override;
+    void PostToUiThread(std::function<void()> call) override;
+    void SleepMs(int ms) override;
+    void ExitProgram() override;
+    void RequestPowerOff() override;
+    void StartHandoverTimer() override;
+    void StopHandoverTimer() override;
+
+signals:
+    // The exit sequence has run; the event loop may end.
+    void Finished();
+
+private:
+    void ApplyProcessPriority();
+    void LoadImages();
+    void CreateTrayIcon();
+    void ShowTrayIcon();
+    void RemoveTrayIcon();
+    void SetTrayImage(TrayIconKind kind);
+    void ConnectTrayEvents();
+    void OnTrayButtonUp(TrayButton button, int x, int y);
+    void OnTrayActivated(TrayActivation activation);
+    void StartEndpoint();
+    int32_t OnEndpointRequest(const EndpointRequest& request);
+    void OnStatusTimer();
+    void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
+    void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
+
+    Options options_;
+    IniFile ini_;
+    std::unique_ptr<CMainWnd> wnd_;
+    CMixerVolume mixer_;
+    SkinImages images_;
+    std::unique_ptr<TrayIcon> tray_;
+    bool trayShown_ = false;
+    QPoint trayPoint_;
+    QString tooltip_ = "ZEB";
+    TrayIconKind shownIcon_ = TrayIconKind::Stopped;
+    // The hidden main window: never shown, it carries the window text.
+    std::unique_ptr<QWidget> mainWindow_;
+    std::string streamInfo_;
+    std::string shownName_;
+    MessageEndpoint endpoint_;
+    QSocketNotifier* endpointNotifier_ = nullptr;
+    QTimer statusTimer_;   // timer 10
+    QTimer handoverTimer_; // timer 3
+    std::unique_ptr<PopupMenu> openMenu_;
+    std::vector<std::string> volumes_; // the scan-drive items of the last menu
+    AboutBoxHolder about_;
+    std::unique_ptr<OpenCommands> openCommands_;
+    bool shutDown_ = false;
+};
+
+} // namespace zeb
