@@ -14,6 +14,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-e2e.XXXXXX")
 SESSION_DIRS+=("$work")
 cp "$ZEB" "$work/zeb"
 user=$(id -un)
+# A runtime folder of our own: the instance lock and endpoint of other runs
+# stay out of the way.
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 
 run_and_signal() { # <program> <signal> [args...]: start, wait for the icon, send signal
     local program=$1 sig=$2
