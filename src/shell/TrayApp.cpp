@@ -356,6 +356,27 @@ void TrayApp::StopHandoverTimer() {
 
 // ------------------------------------------------------------------ exit
 
+// The settings, the list with its current entry, the info cache and the
+// exit flags. The tool windows' start-up flags keep the values read until
+// those windows exist; CD mode is never on yet.
+void TrayApp::SaveFiles() {
+    const ProgramFiles& files = options_.files;
+    if (!wnd_->SaveSettingsAndList(ini_, options_.section, files.userListPath, files.infoCachePath))
+        std::fprintf(stderr, "zeb: the settings or the list could not be saved in %s\n",
+                     files.folder.c_str());
+    wnd_->CDMode = 0;
+    wnd_->SaveExitFlags(ini_, options_.section);
+}
+
+void TrayApp::SaveBeforeAbruptEnd() {
+    if (shutDown_ || !wnd_)
+        return;
+    shutDown_ = true;
+    wnd_->Model().StopInfoScanner();
+    wnd_->Player().Stop();
+    SaveFiles();
+}
+
 void TrayApp::Shutdown() {
     if (shutDown_ || !wnd_)
         return;
@@ -366,14 +387,7 @@ void TrayApp::Shutdown() {
     about_.Close();
     if (openMenu_)
         openMenu_->close();
-    // The tool windows' start-up flags keep the values read until those
-    // windows exist; CD mode is never on yet.
-    const ProgramFiles& files = options_.files;
-    if (!wnd_->SaveSettingsAndList(ini_, options_.section, files.userListPath, files.infoCachePath))
-        std::fprintf(stderr, "zeb: the settings or the list could not be saved in %s\n",
-                     files.folder.c_str());
-    wnd_->CDMode = 0;
-    wnd_->SaveExitFlags(ini_, options_.section);
+    SaveFiles();
     RemoveTrayIcon();
     wnd_->Player().Stop();
     wnd_->SetMixer(nullptr);

@@ -48,6 +48,9 @@ public:
     void Start();
     // The exit sequence; runs once. Saves the settings and the list.
     void Shutdown();
+    // Only the saving part of the exit sequence, without touching the
+    // display: for a process that is being ended because its display went.
+    void SaveBeforeAbruptEnd();
 
     // A command of the menus, the endpoint or (later) hotkeys.
     void DoCommand(int id);
@@ -72,6 +75,7 @@ signals:
 
 private:
     void ApplyProcessPriority();
+    void SaveFiles();
     void LoadImages();
     void CreateTrayIcon();
     void ShowTrayIcon();

@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -29,6 +30,19 @@ QIcon IconOf(IconId id) {
     for (int i = 0; i < IconSizeCount(id); ++i)
         icon.addFile(QString::fromUtf8(ImagePath(id, IconSize(id, i))));
     return icon;
+}
+
+// Qt ends the process with exit() when the X server goes away, as it does
+// when a desktop session ends without a session manager asking first. This
+// hook, run by exit(), still saves the settings and the list then.
+TrayApp*& RunningTrayApp() {
+    static TrayApp* app = nullptr;
+    return app;
+}
+
+void SaveOnAbruptExit() {
+    if (TrayApp* app = RunningTrayApp())
+        app->SaveBeforeAbruptEnd();
 }
 
 std::string CurrentFolder() {
@@ -82,5 +96,12 @@ int main(int argc, char** argv) {
                      [&tray] { tray.Shutdown(); });
 
     tray.Start();
-    return app.exec();
+    // Registered after start-up so that the tables start-up built are
+    // destroyed only after the hook has used them.
+    RunningTrayApp() = &tray;
+    std::atexit(SaveOnAbruptExit);
+    int result = app.exec();
+    tray.Shutdown();
+    RunningTrayApp() = nullptr;
+    return result;
 }

@@ -207,6 +207,18 @@ check "without a display the exit command ends zeb" wait_ended
 check "without a display the list is saved" \
     diff <(user_list_entries) <(printf '%s\n' "$rock")
 
+# ---------------------------------------------------------------- the display goes away
+# A desktop session that ends without asking takes the X server with it;
+# zeb is ended by that and still saves.
+session_start_display || exit 1
+display_pid=${SESSION_PIDS[-1]}
+start_zeb "$one"
+check "zeb runs on a display without a tray" session_wait_for 200 endpoint_up
+kill -TERM "$display_pid"
+check "zeb ends when its display goes" wait_ended
+check "the list is saved when the display went" \
+    diff <(user_list_entries) <(printf '%s\n' "$one")
+
 check "zeb wrote no sanitizer reports" bash -c "! grep -qE 'ERROR: (Address|Undefined)|runtime error' '$work/zeb.log'"
 [ "$E2E_FAILED" -eq 0 ] || { echo "--- zeb.log"; tail -50 "$work/zeb.log"; }
 finish
