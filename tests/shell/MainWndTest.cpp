@@ -4,7 +4,7 @@
 
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
-#include "support/TempDir.h"
+#include "support/PlayerFixtures.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -61,20 +61,12 @@ private:
 
 class MainWndTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        wnd_.OutputModule = 0; // WAV files: fast and without a sound device
-        wnd_.OutPath = dir_.File("out") + "/";
-        fs::create_directories(wnd_.OutPath);
-    }
+    void SetUp() override { test::UseWavOutput(wnd_, dir_); }
     void TearDown() override { wnd_.Player().Stop(); }
 
     // Copies of a real MP3 under the test folder.
     std::string Track(const std::string& relative, const std::string& fixture = "mpeg25-8000.mp3") {
-        fs::path p = dir_.Path() / relative;
-        fs::create_directories(p.parent_path());
-        fs::copy_file(std::string(ZEB_FIXTURES_DIR) + "/" + fixture, p,
-                      fs::copy_options::overwrite_existing);
-        return p.string();
+        return test::CopyFixture(dir_, relative, fixture);
     }
     void Load(const std::vector<std::string>& paths) {
         int old = wnd_.BeginLoad(false);

@@ -8,8 +8,8 @@
 #include "resources/StringTable.h"
 #include "shell/DialogControls.h"
 #include "shell/MainWnd.h"
+#include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"
-#include "support/TempDir.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -84,21 +84,13 @@ class OpenDialogsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { test::EnsureApplication(); }
     void SetUp() override {
-        wnd_.OutputModule = 0; // WAV files: no sound device needed
-        wnd_.OutPath = dir_.File("out") + "/";
-        fs::create_directories(wnd_.OutPath);
+        test::UseWavOutput(wnd_, dir_);
         wnd_.AutoPlay = 0;
     }
     void TearDown() override { wnd_.Player().Stop(); }
 
     // A real MP3 at `relative` under the test folder.
-    std::string Track(const std::string& relative) {
-        fs::path p = dir_.Path() / relative;
-        fs::create_directories(p.parent_path());
-        fs::copy_file(std::string(ZEB_FIXTURES_DIR) + "/mpeg25-8000.mp3", p,
-                      fs::copy_options::overwrite_existing);
-        return p.string();
-    }
+    std::string Track(const std::string& relative) { return test::CopyFixture(dir_, relative); }
     std::string Text(const std::string& relative, const std::string& content) {
         fs::path p = dir_.Path() / relative;
         fs::create_directories(p.parent_path());

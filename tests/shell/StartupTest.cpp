@@ -5,7 +5,8 @@
 #include "resources/ResourceIds.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWnd.h"
-#include "support/TempDir.h"
+#include "support/PlayerFixtures.h"
+#include "support/QuietHost.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 namespace zeb {
 namespace {
 
-namespace fs = std::filesystem;
 
 TEST(CommandLineTest, OptionsAreExactAndTheFirstOtherArgumentIsThePath) {
     CommandLine line = ParseCommandLine({"-a", "/m/one.mp3", "-g", "/m/two.mp3", "-c", "-x"});
@@ -41,14 +41,8 @@ TEST(CommandLineTest, RelativePathsBecomeAbsolute) {
     EXPECT_EQ(absolute.path, "/x/y.mp3");
 }
 
-class HandoverHost : public MainWndHost {
+class HandoverHost : public test::QuietHost {
 public:
-    void UpdateStatus(bool) override {}
-    void ShowMessage(int, MessageIcon) override {}
-    void PostToUiThread(std::function<void()>) override {}
-    void SleepMs(int) override {}
-    void ExitProgram() override {}
-    void RequestPowerOff() override {}
     bool PlayAudioCd() override {
         ++cdRequests;
         return true;
@@ -63,20 +57,12 @@ public:
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        wnd_.OutputModule = 0; // WAV files: no sound device needed
-        wnd_.OutPath = dir_.File("out") + "/";
-        fs::create_directories(wnd_.OutPath);
+        test::UseWavOutput(wnd_, dir_);
         wnd_.AutoPlay = 0;
     }
     void TearDown() override { wnd_.Player().Stop(); }
 
-    std::string Track(const std::string& relative) {
-        fs::path p = dir_.Path() / relative;
-        fs::create_directories(p.parent_path());
-        fs::copy_file(std::string(ZEB_FIXTURES_DIR) + "/mpeg25-8000.mp3", p,
-                      fs::copy_options::overwrite_existing);
-        return p.string();
-    }
+    std::string Track(const std::string& relative) { return test::CopyFixture(dir_, relative); }
     int32_t Handover(HandoverMode mode, const std::string& path) {
         std::vector<uint8_t> record = *EncodeHandoverRecord(mode, path);
         return wnd_.OnHandover(record);
