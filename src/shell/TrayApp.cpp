@@ -11,6 +11,7 @@
 #include "shell/PopupMenu.h"
 #include "system/PowerOff.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -63,6 +64,8 @@ void TrayApp::Start() {
     wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
     static_cast<MainWndSettings&>(*wnd_) = settings;
     openCommands_ = std::make_unique<OpenCommands>(*wnd_);
+    clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
+    clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
     ApplyProcessPriority();
     wnd_->Player().SetPriority(wnd_->Priority);
     LoadImages();
@@ -157,33 +160,108 @@ void TrayApp::SetTrayImage(TrayIconKind kind) {
 
 void TrayApp::ConnectTrayEvents() {
     TrayCallbacks callbacks;
-    callbacks.buttonDown = [this](TrayButton, int x, int y) { trayPoint_ = QPoint(x, y); };
-    callbacks.buttonUp = [this](TrayButton button, int x, int y) { OnTrayButtonUp(button, x, y); };
+    callbacks.buttonDown = [this](TrayButton button, int x, int y) {
+        trayPoint_ = QPoint(x, y);
+        if (button != TrayButton::Middle)
+            clicks_->OnButtonDown(button == TrayButton::Right);
+    };
+    callbacks.buttonUp = [this](TrayButton button, int x, int y) {
+        trayPoint_ = QPoint(x, y);
+        if (button != TrayButton::Middle)
+            clicks_->OnButtonUp(button == TrayButton::Right);
+    };
     callbacks.move = [this](int x, int y) {
         trayPoint_ = QPoint(x, y);
         if (tray_)
             tray_->SetToolTip(tooltip_);
+        clicks_->OnMove();
     };
     callbacks.activated = [this](TrayActivation activation) { OnTrayActivated(activation); };
     tray_->SetCallbacks(std::move(callbacks));
 }
 
-void TrayApp::OnTrayButtonUp(TrayButton button, int x, int y) {
-    trayPoint_ = QPoint(x, y);
-    if (button == TrayButton::Left)
-        wnd_->PlayPause();
-    else if (button == TrayButton::Right)
-        ShowMainMenu(MenuPlace::TrayPoint);
-}
-
-// A tray that only reports activations: its click is Play/Pause and its
-// context request opens the menu where the pointer is.
+// A tray that only reports activations: each click and double click counts
+// as one left click of a series, the context request as one right click.
+// There are no holds, and the menu opens where the pointer is.
 void TrayApp::OnTrayActivated(TrayActivation activation) {
     trayPoint_ = QCursor::pos();
-    if (activation == TrayActivation::Trigger)
+    bool right = activation == TrayActivation::Context;
+    if (activation == TrayActivation::Middle)
+        return;
+    if (activation == TrayActivation::DoubleClick) {
+        // The host reported the first click of the pair as a click already.
+        clicks_->OnButtonDown(false);
+        clicks_->OnButtonUp(false);
+        return;
+    }
+    clicks_->OnButtonDown(right);
+    clicks_->OnButtonUp(right);
+}
+
+void TrayApp::StartTimer(int id, int ms) {
+    QTimer*& timer = clickTimers_[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, id] { clicks_->OnTimer(id); });
+    }
+    timer->start(ms);
+}
+
+void TrayApp::StopTimer(int id) {
+    if (auto it = clickTimers_.find(id); it != clickTimers_.end())
+        it->second->stop();
+}
+
+void TrayApp::HoldStep(bool forward, int pressAndHold) {
+    constexpr int kHoldVolumeStep = 2;
+    if (pressAndHold == 1)
+        wnd_->SetVolume(wnd_->Volume() + (forward ? kHoldVolumeStep : -kHoldVolumeStep));
+    else if (pressAndHold == 0 && wnd_->Count() > 0)
+        wnd_->SeekStep(forward ? 1 : -1);
+}
+
+void TrayApp::DoClickAction(int action) {
+    enum : int {
+        kNothing,
+        kPlayPause,
+        kStopPlay,
+        kPrevious,
+        kNext,
+        kTracks,
+        kMinibar,
+        kPlaylist,
+        kEqualizer,
+        kMp3Info,
+        kMainMenu,
+        kAlbum
+    };
+    switch (action) {
+    case kPlayPause:
         wnd_->PlayPause();
-    else if (activation == TrayActivation::Context)
+        break;
+    case kStopPlay:
+        wnd_->StopPlay();
+        break;
+    case kPrevious:
+        wnd_->StepTrack(false);
+        break;
+    case kNext:
+        wnd_->StepTrack(true);
+        break;
+    case kTracks:
+        ShowTracksMenu(MenuPlace::TrayPoint, false);
+        break;
+    case kMainMenu:
         ShowMainMenu(MenuPlace::TrayPoint);
+        break;
+    case kAlbum:
+        ShowTracksMenu(MenuPlace::TrayPoint, true);
+        break;
+    default:
+        // The minibar, playlist, equalizer and information windows answer
+        // their toggles once they exist.
+        break;
+    }
 }
 
 // ------------------------------------------------------------------ status
@@ -383,6 +461,8 @@ void TrayApp::Shutdown() {
     shutDown_ = true;
     statusTimer_.stop();
     handoverTimer_.stop();
+    for (auto& [id, timer] : clickTimers_)
+        timer->stop();
     wnd_->Model().StopInfoScanner();
     about_.Close();
     if (openMenu_)

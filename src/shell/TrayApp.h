@@ -13,10 +13,12 @@
 #include "shell/QtMainMenu.h"
 #include "shell/SkinImages.h"
 #include "shell/StatusText.h"
+#include "shell/TrayClicks.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QTimer>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,7 +33,7 @@ class PopupMenu;
 // The tray program around the player's logic: the tray icon and its menus,
 // the status displays, the timers, the "ZEBAppClass" endpoint that second
 // instances talk to, start-up and the exit sequence.
-class TrayApp : public QObject, public MainWndHost {
+class TrayApp : public QObject, public MainWndHost, private TrayClickHost {
     Q_OBJECT
 public:
     struct Options {
@@ -56,6 +58,8 @@ public:
     void DoCommand(int id);
     void ShowMainMenu(MenuPlace where);
     void ShowTracksMenu(MenuPlace where, bool album);
+    // A tray click action by its number (0 nothing ... 11 album popup).
+    void DoClickAction(int action) override;
 
     CMainWnd& Wnd() { return *wnd_; }
 
@@ -82,8 +86,12 @@ private:
     void RemoveTrayIcon();
     void SetTrayImage(TrayIconKind kind);
     void ConnectTrayEvents();
-    void OnTrayButtonUp(TrayButton button, int x, int y);
     void OnTrayActivated(TrayActivation activation);
+    // TrayClickHost
+    void StartTimer(int id, int ms) override;
+    void StopTimer(int id) override;
+    void ShowMainMenu() override { ShowMainMenu(MenuPlace::TrayPoint); }
+    void HoldStep(bool forward, int pressAndHold) override;
     void StartEndpoint();
     int32_t OnEndpointRequest(const EndpointRequest& request);
     void OnStatusTimer();
@@ -106,8 +114,10 @@ private:
     std::string shownName_;
     MessageEndpoint endpoint_;
     QSocketNotifier* endpointNotifier_ = nullptr;
-    QTimer statusTimer_;   // timer 10
-    QTimer handoverTimer_; // timer 3
+    QTimer statusTimer_;                 // timer 10
+    QTimer handoverTimer_;               // timer 3
+    std::map<int, QTimer*> clickTimers_; // timers 1, 2, 6 and 7
+    std::unique_ptr<TrayClicks> clicks_;
     std::unique_ptr<PopupMenu> openMenu_;
     std::vector<std::string> volumes_; // the scan-drive items of the last menu
     AboutBoxHolder about_;
