@@ -527,7 +527,8 @@ constexpr int IDC_TAG_KEEP_GENRE = 1155;
 constexpr int IDC_TAG_REMOVE = 1037; // "Fjern Tag"
 
 // ---------------------------------------------------------------------------
-// Controls of the now-playing file dialog (dialog 131)
+// Controls of the now-playing file dialog (dialog 131). The labels and the
+// format hint carry numbers of our own.
 // ---------------------------------------------------------------------------
 
 constexpr int IDC_W2F_ENABLE = 1224;
@@ -539,6 +540,12 @@ constexpr int IDC_W2F_STOP = 1004;
 constexpr int IDC_W2F_EXIT = 1005;
 constexpr int IDC_W2F_OEM = 1006;
 constexpr int IDC_W2F_DELETE_AT_EXIT = 1007;
+constexpr int IDC_W2F_FILE_LABEL = 1008;  // "Fil:"
+constexpr int IDC_W2F_FORMAT_HINT = 1009; // "Formater (brug %T for titel):"
+constexpr int IDC_W2F_PLAY_LABEL = 1010;
+constexpr int IDC_W2F_PAUSE_LABEL = 1011;
+constexpr int IDC_W2F_STOP_LABEL = 1012;
+constexpr int IDC_W2F_EXIT_LABEL = 1013;
 
 // ---------------------------------------------------------------------------
 // Controls of the automation dialog (dialog 162)
