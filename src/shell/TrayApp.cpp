@@ -7,6 +7,7 @@
 #include "resources/StringTable.h"
 #include "shell/ApplyEqualizer.h"
 #include "shell/MenuAnchor.h"
+#include "shell/NowPlayingFile.h"
 #include "shell/OpenDialogs.h"
 #include "shell/PopupMenu.h"
 #include "system/PowerOff.h"
@@ -28,6 +29,7 @@ namespace {
 
 constexpr int kStatusTimerMs = 250;
 constexpr int kHandoverWindowMs = 2000;
+constexpr int kNowPlayingTimerMs = 1000;
 // The process priority for HighPriority = 1: above normal desktop programs,
 // so decoding keeps up while the machine is busy.
 constexpr int kHighPriorityNice = -5;
@@ -43,6 +45,11 @@ TrayApp::TrayApp(Options options)
       endpoint_([this](const EndpointRequest& request) { return OnEndpointRequest(request); }) {
     statusTimer_.setInterval(kStatusTimerMs);
     connect(&statusTimer_, &QTimer::timeout, this, &TrayApp::OnStatusTimer);
+    nowPlayingTimer_.setInterval(kNowPlayingTimerMs);
+    connect(&nowPlayingTimer_, &QTimer::timeout, this, [this] {
+        if (wnd_->W2Fenabled == 1)
+            WriteNowPlayingFile(false);
+    });
     handoverTimer_.setSingleShot(true);
     handoverTimer_.setInterval(kHandoverWindowMs);
     connect(&handoverTimer_, &QTimer::timeout, this, [this] { wnd_->EndHandoverWindow(); });
@@ -89,6 +96,7 @@ void TrayApp::Start() {
     UpdateStatus(true);
 
     statusTimer_.start();
+    nowPlayingTimer_.start();
     wnd_->SetInitialised();
 }
 
@@ -295,6 +303,22 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
         SetTrayImage(status.icon);
 }
 
+void TrayApp::WriteNowPlayingFile(bool exiting) {
+    NowPlayingState state = NowPlayingState::Stopped;
+    switch (wnd_->Player().GetState()) {
+    case CMpegPlayer::Playing:
+        state = NowPlayingState::Playing;
+        break;
+    case CMpegPlayer::Paused:
+        state = NowPlayingState::Paused;
+        break;
+    default:
+        break;
+    }
+    // A file that cannot be written now is tried again on the next tick.
+    WriteNowPlaying(*wnd_, state, shownName_, exiting);
+}
+
 void TrayApp::OnStatusTimer() {
     if (wnd_ && wnd_->Player().GetState() == CMpegPlayer::Playing)
         UpdateStatus(false);
@@ -461,6 +485,7 @@ void TrayApp::Shutdown() {
     shutDown_ = true;
     statusTimer_.stop();
     handoverTimer_.stop();
+    nowPlayingTimer_.stop();
     for (auto& [id, timer] : clickTimers_)
         timer->stop();
     wnd_->Model().StopInfoScanner();
@@ -468,6 +493,8 @@ void TrayApp::Shutdown() {
     if (openMenu_)
         openMenu_->close();
     SaveFiles();
+    if (wnd_->W2Fenabled == 1)
+        WriteNowPlayingFile(true);
     RemoveTrayIcon();
     wnd_->Player().Stop();
     wnd_->SetMixer(nullptr);

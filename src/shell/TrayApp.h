@@ -95,6 +95,7 @@ private:
     void StartEndpoint();
     int32_t OnEndpointRequest(const EndpointRequest& request);
     void OnStatusTimer();
+    void WriteNowPlayingFile(bool exiting);
     void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
     void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
 
@@ -116,6 +117,7 @@ private:
     QSocketNotifier* endpointNotifier_ = nullptr;
     QTimer statusTimer_;                 // timer 10
     QTimer handoverTimer_;               // timer 3
+    QTimer nowPlayingTimer_;             // timer 11
     std::map<int, QTimer*> clickTimers_; // timers 1, 2, 6 and 7
     std::unique_ptr<TrayClicks> clicks_;
     std::unique_ptr<PopupMenu> openMenu_;
