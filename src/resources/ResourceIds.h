@@ -410,6 +410,9 @@ constexpr int IDC_HK_TRAY_ICON = 1150;
 constexpr int IDC_HK_TRACKS_MENU = 1151;
 constexpr int IDC_HK_ALBUM_MENU = 1152;
 constexpr int IDC_HK_ALBUM_MODE = 1153;
+// The note that hotkeys work only while Scroll Lock is off. The label beside
+// each hotkey control takes its text from that control's id.
+constexpr int IDC_HK_SCROLL_LOCK_NOTE = 1154;
 
 struct HotkeyControl {
     int hotkeyId;
