@@ -6,13 +6,18 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "shell/ApplyEqualizer.h"
+#include "shell/HotkeyDialog.h"
+#include "shell/HotkeyTable.h"
 #include "shell/MenuAnchor.h"
+#include "shell/MprisAdapter.h"
 #include "shell/NowPlayingFile.h"
 #include "shell/OpenDialogs.h"
 #include "shell/PopupMenu.h"
+#include "system/Mpris.h"
 #include "system/PowerOff.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -76,6 +81,7 @@ void TrayApp::Start() {
     ApplyProcessPriority();
     wnd_->Player().SetPriority(wnd_->Priority);
     LoadImages();
+    StartHotkeys();
 
     wnd_->BeginLoad(false);
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
@@ -95,6 +101,9 @@ void TrayApp::Start() {
         wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
     UpdateStatus(true);
 
+    if (wnd_->WAEmu == 1)
+        CreateRemoteWindow();
+    StartMpris();
     statusTimer_.start();
     nowPlayingTimer_.start();
     wnd_->SetInitialised();
@@ -286,6 +295,8 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
 }
 
 void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
+    if (mpris_)
+        mpris_->NotifyChanged();
     if (mainWindow_)
         mainWindow_->setWindowTitle(Text(status.mainWindowText));
     if (status.emptyList) {
@@ -301,6 +312,8 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
         tray_->SetToolTip(tooltip_);
     if (refreshIcon && trayShown_)
         SetTrayImage(status.icon);
+    if (remote_.Exists())
+        remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
 }
 
 void TrayApp::WriteNowPlayingFile(bool exiting) {
@@ -320,6 +333,7 @@ void TrayApp::WriteNowPlayingFile(bool exiting) {
 }
 
 void TrayApp::OnStatusTimer() {
+    FollowScrollLock();
     if (wnd_ && wnd_->Player().GetState() == CMpegPlayer::Playing)
         UpdateStatus(false);
 }
@@ -385,6 +399,179 @@ void TrayApp::DoCommand(int id) {
         wnd_->OnCommand(id);
         return;
     }
+}
+
+// ------------------------------------------------------------------ hotkeys
+
+// Hotkeys are registered only while Scroll Lock is off.
+void TrayApp::StartHotkeys() {
+    connect(&hotkeys_, &GlobalHotkeys::Activated, this, &TrayApp::OnHotkey);
+    scrollLock_ = GlobalHotkeys::ScrollLockOn();
+    if (!scrollLock_)
+        RegisterAllHotkeys(hotkeys_, *wnd_);
+}
+
+void TrayApp::FollowScrollLock() {
+    bool on = GlobalHotkeys::ScrollLockOn();
+    if (on == scrollLock_)
+        return;
+    scrollLock_ = on;
+    if (on)
+        UnregisterAllHotkeys(hotkeys_);
+    else
+        RegisterAllHotkeys(hotkeys_, *wnd_);
+}
+
+void TrayApp::OnHotkey(int id) {
+    if (shutDown_)
+        return;
+    // Volume and seek keys take their grab away while they act, so key
+    // repeat does not pile up presses behind a slow step.
+    bool repeating = IsRepeatingHotkey(id);
+    if (repeating)
+        hotkeys_.Unregister(id);
+    constexpr int kVolumeStep = 5;
+    switch (id) {
+    case 101:
+        if (wnd_->Count() > 0)
+            wnd_->PlayPause();
+        break;
+    case 102:
+        wnd_->StopCommand();
+        break;
+    case 103:
+        wnd_->StepTrack(false);
+        break;
+    case 104:
+        wnd_->StepTrack(true);
+        break;
+    case 201:
+        wnd_->SetVolume(wnd_->Volume() + kVolumeStep);
+        break;
+    case 202:
+        wnd_->SetVolume(wnd_->Volume() - kVolumeStep);
+        break;
+    case 301:
+        DoCommand(ID_OPEN_FILE);
+        break;
+    case 302:
+        DoCommand(ID_OPEN_FOLDER);
+        break;
+    case 303:
+        DoCommand(ID_OPEN_URL);
+        break;
+    case 401:
+        wnd_->OnCommand(ID_SHUFFLE);
+        break;
+    case 701:
+        CycleRepeat(*wnd_);
+        break;
+    case 1001:
+        ExitProgram();
+        return;
+    case 1201:
+        CopyNowPlayingLine();
+        break;
+    case 1301:
+        wnd_->SeekStep(1);
+        break;
+    case 1302:
+        wnd_->SeekStep(-1);
+        break;
+    case 1401:
+        ToggleTrayIcon();
+        break;
+    case 1501:
+        ShowMainMenu(MenuPlace::NextToPanel);
+        break;
+    case 1502:
+        ShowTracksMenu(MenuPlace::NextToPanel, false);
+        break;
+    case 1503:
+        ShowTracksMenu(MenuPlace::NextToPanel, true);
+        break;
+    case 1601:
+        wnd_->OnCommand(ID_ALBUM_MODE);
+        break;
+    default:
+        // The minibar, equalizer, playlist and information windows and the
+        // CD mode answer their keys once they exist.
+        break;
+    }
+    if (repeating && !scrollLock_)
+        RegisterHotkey(hotkeys_, *wnd_, id);
+}
+
+bool TrayApp::EditHotkeys(QWidget* parent) {
+    auto offWhileOpen = [this] {
+        if (!scrollLock_)
+            UnregisterAllHotkeys(hotkeys_);
+    };
+    auto onAgain = [this] {
+        if (!scrollLock_)
+            RegisterAllHotkeys(hotkeys_, *wnd_);
+    };
+    return RunHotkeyDialog(parent, *wnd_, offWhileOpen, onAgain);
+}
+
+// "np: " and the shown name, for pasting into a chat.
+void TrayApp::CopyNowPlayingLine() {
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText("np: " + Text(shownName_));
+}
+
+void TrayApp::ToggleTrayIcon() {
+    if (trayShown_) {
+        RemoveTrayIcon();
+    } else {
+        ShowTrayIcon();
+        UpdateStatus(true);
+    }
+}
+
+// ------------------------------------------------------------------ remote control
+
+void TrayApp::CreateRemoteWindow() {
+    if (options_.runtimeFolder.empty())
+        return;
+    std::string error;
+    if (!remote_.Create(
+            options_.runtimeFolder,
+            [this](const EndpointRequest& request) {
+                return shutDown_ ? 0 : AnswerRemoteRequest(*wnd_, *this, request);
+            },
+            &error))
+        std::fprintf(stderr, "zeb: no remote-control endpoint: %s\n", error.c_str());
+    else if (!shownName_.empty())
+        remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
+}
+
+void TrayApp::FollowRemoteSetting() {
+    if (wnd_->WAEmu == 1 && !remote_.Exists())
+        CreateRemoteWindow();
+    else if (wnd_->WAEmu != 1)
+        remote_.Destroy();
+}
+
+// Desktop media keys and remotes reach the player over MPRIS; without a
+// session bus there is none.
+void TrayApp::StartMpris() {
+    mprisPlayer_ = std::make_unique<MainWndMprisPlayer>(*wnd_, [this] { Exit(); });
+    mpris_ = std::make_unique<Mpris>(*mprisPlayer_);
+    if (!mpris_->Register())
+        mpris_.reset();
+}
+
+void TrayApp::Exit() {
+    QTimer::singleShot(0, this, [this] { DoCommand(ID_EXIT); });
+}
+
+void TrayApp::OpenFileDialog() {
+    QTimer::singleShot(0, this, [this] { DoCommand(ID_OPEN_FILE); });
+}
+
+void TrayApp::OpenAddressDialog() {
+    QTimer::singleShot(0, this, [this] { DoCommand(ID_OPEN_URL); });
 }
 
 // ------------------------------------------------------------------ endpoint
@@ -493,6 +680,10 @@ void TrayApp::Shutdown() {
     if (openMenu_)
         openMenu_->close();
     SaveFiles();
+    UnregisterAllHotkeys(hotkeys_);
+    remote_.Destroy();
+    if (mpris_)
+        mpris_->Unregister();
     if (wnd_->W2Fenabled == 1)
         WriteNowPlayingFile(true);
     RemoveTrayIcon();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/MixerVolume.h"
+#include "platform/GlobalHotkeys.h"
 #include "platform/IniFile.h"
 #include "platform/MessageEndpoint.h"
 #include "platform/ProgramFiles.h"
@@ -11,6 +12,8 @@
 #include "shell/MainWndHost.h"
 #include "shell/OpenDialogs.h"
 #include "shell/QtMainMenu.h"
+#include "shell/RemoteControl.h"
+#include "shell/RemoteWindow.h"
 #include "shell/SkinImages.h"
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
@@ -28,19 +31,22 @@ class QWidget;
 
 namespace zeb {
 
+class Mpris;
+class MainWndMprisPlayer;
 class PopupMenu;
 
 // The tray program around the player's logic: the tray icon and its menus,
 // the status displays, the timers, the "ZEBAppClass" endpoint that second
 // instances talk to, start-up and the exit sequence.
-class TrayApp : public QObject, public MainWndHost, private TrayClickHost {
+class TrayApp : public QObject, public MainWndHost, private TrayClickHost, private RemoteActions {
     Q_OBJECT
 public:
     struct Options {
         CommandLine commandLine;
         ProgramFiles files;
-        std::string section;      // the settings section
-        std::string endpointPath; // empty: no endpoint (no runtime folder)
+        std::string section;       // the settings section
+        std::string endpointPath;  // empty: no endpoint (no runtime folder)
+        std::string runtimeFolder; // with '/'; empty: no endpoints at all
     };
 
     explicit TrayApp(Options options);
@@ -60,6 +66,13 @@ public:
     void ShowTracksMenu(MenuPlace where, bool album);
     // A tray click action by its number (0 nothing ... 11 album popup).
     void DoClickAction(int action) override;
+    // A global hotkey by its id (101 Play/Pause ... 1601 album mode).
+    void OnHotkey(int id);
+    // The hotkey dialog; hotkeys are off while it is open. True on OK.
+    bool EditHotkeys(QWidget* parent = nullptr);
+    // Creates or removes the remote-control window to follow WAEmu (after
+    // the settings changed).
+    void FollowRemoteSetting();
 
     CMainWnd& Wnd() { return *wnd_; }
 
@@ -92,6 +105,19 @@ private:
     void StopTimer(int id) override;
     void ShowMainMenu() override { ShowMainMenu(MenuPlace::TrayPoint); }
     void HoldStep(bool forward, int pressAndHold) override;
+    // RemoteActions: run from the event loop, outside the endpoint's handler
+    void Exit() override;
+    void OpenFileDialog() override;
+    void OpenAddressDialog() override;
+    void ToggleEqualizer() override {}
+    void TogglePlaylistWindow() override {}
+    void ToggleMinibar(bool) override {}
+    void CreateRemoteWindow();
+    void StartHotkeys();
+    void FollowScrollLock();
+    void CopyNowPlayingLine();
+    void ToggleTrayIcon();
+    void StartMpris();
     void StartEndpoint();
     int32_t OnEndpointRequest(const EndpointRequest& request);
     void OnStatusTimer();
@@ -120,6 +146,11 @@ private:
     QTimer nowPlayingTimer_;             // timer 11
     std::map<int, QTimer*> clickTimers_; // timers 1, 2, 6 and 7
     std::unique_ptr<TrayClicks> clicks_;
+    RemoteWindow remote_;
+    GlobalHotkeys hotkeys_;
+    bool scrollLock_ = false;
+    std::unique_ptr<MainWndMprisPlayer> mprisPlayer_;
+    std::unique_ptr<Mpris> mpris_;
     std::unique_ptr<PopupMenu> openMenu_;
     std::vector<std::string> volumes_; // the scan-drive items of the last menu
     AboutBoxHolder about_;

@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
     std::optional<std::string> user = LoggedOnUserName();
     options.section = SettingsSectionName(line.shared, user ? &*user : nullptr);
     options.endpointPath = endpointPath;
+    options.runtimeFolder = runtime.Ok() ? runtime.path : std::string();
 
     TrayApp tray(options);
     QObject::connect(

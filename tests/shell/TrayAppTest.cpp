@@ -1,0 +1,133 @@
+// The tray program without a tray (offscreen): start-up from the saved
+// list, the exit sequence's files, hotkey actions, the remote window
+// following its setting and the hotkey dialog switching hotkeys off.
+#include "shell/TrayApp.h"
+
+#include "ModalDriver.h"
+#include "platform/EndpointClient.h"
+#include "platform/IniFile.h"
+#include "resources/ResourceIds.h"
+#include "shell/HotkeyDialog.h"
+#include "support/PlayerFixtures.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace zeb {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TrayAppTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::EnsureApplication(); }
+
+    void SetUp() override {
+        fs::create_directories(dir_.Path() / "run");
+        ::chmod((dir_.Path() / "run").c_str(), 0700);
+        options_.files.folder = dir_.Path().string() + "/";
+        options_.files.iniPath = dir_.File("zeb.ini");
+        options_.files.userListPath = dir_.File("zeb.m3u");
+        options_.files.infoCachePath = dir_.File("zeb.tgs");
+        options_.section = "Preferences - tester";
+        options_.runtimeFolder = dir_.File("run") + "/";
+        options_.endpointPath = options_.runtimeFolder + "ZEBAppClass";
+        one_ = test::CopyFixture(dir_, "music/Artist_-_One.mp3");
+        two_ = test::CopyFixture(dir_, "music/Artist_-_Two.mp3");
+        test::WriteFile(options_.files.userListPath, "[tester]\n" + one_ + "\n" + two_ + "\n");
+        // WAV output and no auto play: no sound device needed.
+        test::WriteFile(
+            options_.files.iniPath,
+            "[Preferences - tester]\nOutputModule=0\nAutoPlay=0\nOutPath=" + dir_.File("out") +
+                "/\nCurrentInPlaylist=1\nW2Fenabled=1\nW2Ffile=" + dir_.File("np.txt") + "\n");
+        fs::create_directories(dir_.File("out"));
+    }
+
+    std::string Ini(const std::string& key) {
+        IniFile ini(options_.files.iniPath);
+        return ini.GetString(options_.section, key, "");
+    }
+
+    test::TempDir dir_;
+    TrayApp::Options options_;
+    std::string one_, two_;
+};
+
+TEST_F(TrayAppTest, StartRestoresTheListAndTheExitSequenceSavesEverything) {
+    TrayApp app(options_);
+    app.Start();
+    ASSERT_EQ(app.Wnd().Count(), 2);
+    EXPECT_EQ(app.Wnd().CurrentIndex(), 1);
+    EXPECT_TRUE(app.Wnd().Initialised());
+    EXPECT_TRUE(fs::exists(options_.endpointPath)) << "the endpoint listens";
+
+    app.DoCommand(ID_SHOW_TIME_LEFT);
+    app.Shutdown();
+    EXPECT_EQ(Ini("ShowRemainingTime"), "1");
+    EXPECT_EQ(Ini("CurrentInPlaylist"), "1");
+    EXPECT_EQ(Ini("CDMode"), "0");
+    EXPECT_EQ(test::ReadFile(dir_.File("np.txt")), "ZEB is closed");
+    EXPECT_FALSE(fs::exists(options_.endpointPath)) << "the endpoint is closed";
+    std::string list = test::ReadFile(options_.files.userListPath);
+    EXPECT_NE(list.find(one_), std::string::npos);
+    EXPECT_NE(list.find(two_), std::string::npos);
+}
+
+TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {
+    TrayApp app(options_);
+    app.Start();
+    CMainWnd& wnd = app.Wnd();
+
+    app.OnHotkey(401);
+    EXPECT_EQ(wnd.ShuffleMode, 1);
+    app.OnHotkey(1601);
+    EXPECT_EQ(wnd.AlbumStop, 1);
+    app.OnHotkey(701); // none -> list -> track -> none
+    EXPECT_EQ(wnd.Repeat, 1);
+    app.OnHotkey(701);
+    EXPECT_EQ(wnd.Repeat, 0);
+    EXPECT_EQ(wnd.RepeatTrack, 1);
+    app.OnHotkey(701);
+    EXPECT_EQ(wnd.RepeatTrack, 0);
+
+    app.UpdateStatus(true);
+    app.OnHotkey(1201);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "np: Artist - Two");
+
+    app.OnHotkey(103);
+    EXPECT_EQ(wnd.CurrentIndex(), 0);
+    app.OnHotkey(1001);
+    EXPECT_FALSE(fs::exists(options_.endpointPath)) << "the exit key ran the exit sequence";
+}
+
+TEST_F(TrayAppTest, TheRemoteWindowFollowsItsSetting) {
+    TrayApp app(options_);
+    app.Start();
+    const std::string remotePath = options_.runtimeFolder + "Winamp v1.x";
+    EXPECT_FALSE(fs::exists(remotePath));
+
+    app.Wnd().WAEmu = 1;
+    app.FollowRemoteSetting();
+    EXPECT_TRUE(fs::exists(remotePath));
+    app.Wnd().WAEmu = 0;
+    app.FollowRemoteSetting();
+    EXPECT_FALSE(fs::exists(remotePath));
+}
+
+TEST_F(TrayAppTest, TheHotkeyDialogEditsTheSettingsOnOk) {
+    TrayApp app(options_);
+    app.Start();
+    auto driver = test::ModalDriver::For<HotkeyDialog>([](HotkeyDialog* dialog) {
+        dialog->Edit(HotkeyFunction::Next)->SetHotkey({0x4E, 3});
+        dialog->accept();
+    });
+    EXPECT_TRUE(app.EditHotkeys());
+    EXPECT_TRUE(driver->Ran());
+    EXPECT_EQ(app.Wnd().Hotkey(HotkeyFunction::Next), (HotkeyPair{0x4E, 3}));
+}
+
+} // namespace
+} // namespace zeb
