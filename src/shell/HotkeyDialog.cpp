@@ -149,16 +149,10 @@ HotkeyDialog::HotkeyDialog(MainWndSettings& settings, std::function<void()> befo
     auto* note = new QLabel(text(IDC_HK_SCROLL_LOCK_NOTE), this);
     SetControlId(note, IDC_HK_SCROLL_LOCK_NOTE);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(text(IDOK), QDialogButtonBox::AcceptRole);
-    SetControlId(ok, IDOK);
-    ok->setDefault(true);
-    ok->setAutoDefault(false);
-    QPushButton* cancel = buttons->addButton(text(IDCANCEL), QDialogButtonBox::RejectRole);
-    SetControlId(cancel, IDCANCEL);
-    cancel->setAutoDefault(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = AddOkCancel(this, text(IDOK), text(IDCANCEL));
+    // A focused button does not take over the default role: OK stays it.
+    for (QPushButton* button : buttons->findChildren<QPushButton*>())
+        button->setAutoDefault(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

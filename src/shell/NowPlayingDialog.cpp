@@ -92,14 +92,7 @@ NowPlayingDialog::NowPlayingDialog(MainWndSettings& settings, QWidget* parent)
         ++row;
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(text(IDOK), QDialogButtonBox::AcceptRole);
-    SetControlId(ok, IDOK);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(text(IDCANCEL), QDialogButtonBox::RejectRole);
-    SetControlId(cancel, IDCANCEL);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = AddOkCancel(this, text(IDOK), text(IDCANCEL));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(enable_);

@@ -154,14 +154,7 @@ OpenAddressDialog::OpenAddressDialog(int language, QWidget* parent) : QDialog(pa
     edit_->setMinimumWidth(360);
     prompt->setBuddy(edit_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(text(IDOK), QDialogButtonBox::AcceptRole);
-    SetControlId(ok, IDOK);
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(text(IDCANCEL), QDialogButtonBox::RejectRole);
-    SetControlId(cancel, IDCANCEL);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = AddOkCancel(this, text(IDOK), text(IDCANCEL));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);

@@ -97,39 +97,19 @@ check "with Scroll Lock off again the hotkey acts" session_wait_for 50 status_is
 xdotool key ctrl+alt+p
 session_wait_for 50 status_is 1
 
-# ---------------------------------------------------------------- tray clicks
-icon_window() {
-    local w
-    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        if xwininfo -id "$w" -tree 2>/dev/null | grep -q '^ *Parent window id:' &&
-            ! xwininfo -id "$w" -tree | grep -q 'Parent window id: .*(the root window)'; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
-placement() { xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }'; }
-icon_settled() {
-    local w first
-    w=$(icon_window) || return 1
-    first=$(placement "$w")
-    sleep 0.2
-    [ -n "$first" ] && [ "$(placement "$w")" = "$first" ]
-}
-point_at_icon() {
-    session_wait_for 50 icon_settled
-    local w
-    w=$(icon_window) || return 1
-    xdotool mousemove --window "$w" 8 8
-}
 clicks() { # <button> <count>: a quick series on the icon
-    point_at_icon || return 1
+    if ! point_at_zeb_icon; then
+        echo "# the icon cannot be pointed at:"
+        xwininfo -root -tree | grep -E '"zeb"|trayer|panel' | sed 's/^/#   /'
+        return 1
+    fi
     xdotool click --repeat "$2" --delay 60 "$1"
 }
 
 clicks 1 1
-check "one left click pauses" session_wait_for 50 status_is 3
+check "one left click pauses" session_wait_for 50 status_is 3 ||
+    { eval "$(xdotool getmouselocation --shell)"; echo "# pointer at $X,$Y over $WINDOW"
+      xwininfo -root -tree | grep -E '"zeb"|trayer|panel' | sed 's/^/#   /'; }
 clicks 1 1
 check "another left click plays again" session_wait_for 50 status_is 1
 clicks 1 2
@@ -155,7 +135,7 @@ xdotool key Escape
 volume_of_sink() { pactl get-sink-volume nullsink | grep -o '[0-9]*%' | head -1 | tr -d %; }
 pactl set-sink-volume nullsink 40%
 before=$(volume_of_sink)
-point_at_icon
+point_at_zeb_icon
 xdotool mousedown 3
 sleep 1.5
 xdotool mouseup 3

@@ -13,6 +13,7 @@ check() { # <description> <command...>
     else
         E2E_FAILED=$((E2E_FAILED + 1))
         echo "not ok - $what"
+        return 1
     fi
 }
 
@@ -37,4 +38,39 @@ ini_value() { # <file> <section> <key>: the first value of key in section
         BEGIN { IGNORECASE = 1 }
         /^\[/ { insec = (tolower($0) == tolower(sec)) ; next }
         insec { split($0, kv, "="); if (tolower(kv[1]) == tolower(key)) { sub(/^[^=]*=/, ""); print; exit } }' "$1"
+}
+
+# The window of zeb's icon: a zeb window whose parent is no longer the root.
+zeb_icon_window() {
+    local w
+    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
+        if xwininfo -id "$w" -tree 2>/dev/null | grep -q '^ *Parent window id:' &&
+            ! xwininfo -id "$w" -tree | grep -q 'Parent window id: .*(the root window)'; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+
+window_placement() { # <window>: "x y width height "
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }'
+}
+
+# The tray host lays its panel out again as icons come and go: true once the
+# icon keeps its place for a moment.
+zeb_icon_settled() {
+    local w first
+    w=$(zeb_icon_window) || return 1
+    first=$(window_placement "$w")
+    sleep 0.2
+    [ -n "$first" ] && [ "$(window_placement "$w")" = "$first" ]
+}
+
+# Moves the pointer onto the settled icon.
+point_at_zeb_icon() {
+    session_wait_for 50 zeb_icon_settled
+    local w
+    w=$(zeb_icon_window) || return 1
+    xdotool mousemove --window "$w" 8 8
 }

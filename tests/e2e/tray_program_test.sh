@@ -62,17 +62,6 @@ has_window_name() {
 }
 wait_window_name() { session_wait_for 150 has_window_name "$1"; }
 
-icon_window() {
-    local w
-    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        if xwininfo -id "$w" -tree 2>/dev/null | grep -q '^ *Parent window id:' &&
-            ! xwininfo -id "$w" -tree | grep -q 'Parent window id: .*(the root window)'; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
 
 user_list_entries() { # the entries of our section in the saved user list
     awk -v sec="[$user]" '
@@ -138,21 +127,8 @@ check "a hand-over during start-up still arrives" wait_window_name "ZEB: Two Son
 check "the icon docked as well" wait_docked
 
 # ---------------------------------------------------------------- the menu
-# The tray host lays its panel out again as icons come and go: wait until
-# the icon keeps its place before pointing at it.
-placement() { xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }'; }
-icon_settled() {
-    local w first
-    w=$(icon_window) || return 1
-    first=$(placement "$w")
-    sleep 0.2
-    [ -n "$first" ] && [ "$(placement "$w")" = "$first" ]
-}
 click_icon() { # <button>
-    local w
-    session_wait_for 50 icon_settled
-    w=$(icon_window) || return 1
-    xdotool mousemove --window "$w" 8 8 click "$1"
+    point_at_zeb_icon && xdotool click "$1"
 }
 menu_shown() { xdotool search --onlyvisible --name '^zeb menu$' >/dev/null 2>&1; }
 open_menu() { # a right click, once more if the first met the panel mid-layout
@@ -162,7 +138,7 @@ open_menu() { # a right click, once more if the first met the panel mid-layout
     echo "# no menu; zeb windows:"
     xwininfo -root -tree | grep -E '"zeb"|trayer' | sed 's/^/#   /'
     local icon
-    icon=$(icon_window) && echo "# icon $icon at $(placement "$icon")"
+    icon=$(zeb_icon_window) && echo "# icon $icon at $(window_placement "$icon")"
     shoot "no-menu-$(date +%s%N)"
     return 1
 }
