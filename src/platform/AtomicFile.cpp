@@ -23,7 +23,13 @@ std::string ResolvedTarget(const std::string& path) {
     return resolved;
 }
 
-bool WriteAll(int fd, std::string_view data) {
+bool IsReadOnly(const std::string& target, const struct stat& st) {
+    return S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
+}
+
+} // namespace
+
+bool WriteAllTo(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0 && errno == EINTR)
@@ -35,16 +41,17 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-bool IsReadOnly(const std::string& target, const struct stat& st) {
-    return S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
-}
-
-// Creates a new, empty temporary file beside target; the descriptor and name.
-std::optional<std::pair<int, std::string>> CreateTemporaryBeside(const std::string& target) {
+std::optional<std::pair<int, std::string>> CreateFileBeside(const std::string& target,
+                                                            bool hidden) {
     static std::atomic<unsigned> counter{0};
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target + ".tmp-" + std::to_string(::getpid()) + "-" +
-                           std::to_string(counter.fetch_add(1));
+        std::string unique =
+            std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+        std::string name =
+            hidden ? folder + "." + base + ".new-" + unique : target + ".tmp-" + unique;
         int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
             return std::make_pair(fd, name);
@@ -54,19 +61,17 @@ std::optional<std::pair<int, std::string>> CreateTemporaryBeside(const std::stri
     return std::nullopt;
 }
 
-} // namespace
-
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
     const std::string target = ResolvedTarget(path);
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && IsReadOnly(target, st))
         return false;
-    auto temporary = CreateTemporaryBeside(target);
+    auto temporary = CreateFileBeside(target);
     if (!temporary)
         return false;
     auto [fd, name] = *temporary;
-    bool ok = (!exists || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAll(fd, data) &&
+    bool ok = (!exists || ::fchmod(fd, st.st_mode & 07777) == 0) && WriteAllTo(fd, data) &&
               ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(name.c_str(), target.c_str()) == 0)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zeb {
 
@@ -13,5 +15,15 @@ namespace zeb {
 // existing file is read-only (no write permission bit, or not writable by
 // this user).
 bool WriteFileAtomically(const std::string& path, std::string_view data);
+
+// Writes all of data to the descriptor, going on after interruptions.
+bool WriteAllTo(int fd, std::string_view data);
+
+// A new, empty file beside `target` for a replacement: "<target>.tmp-<pid>-<n>",
+// or, hidden from folder watchers that look for the target's kind of name,
+// ".<name>.new-<pid>-<n>". The descriptor and the name; nothing when the
+// folder does not take it.
+std::optional<std::pair<int, std::string>> CreateFileBeside(const std::string& target,
+                                                            bool hidden = false);
 
 } // namespace zeb

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,12 @@ constexpr std::uint32_t kXEmbedVersion = 0;
 constexpr std::uint32_t kXEmbedMapped = 1;
 constexpr std::uint32_t kSystemTrayRequestDock = 0;
 constexpr int kDefaultSize = 22;
+// How long a host may take to lay a docked icon out, and how often the dock
+// request is repeated when it does not.
+constexpr int kEmbeddingCheckMs = 2000;
+constexpr int kMaxRedocks = 3;
+// A parent narrower than this shows nothing usable of the icon.
+constexpr int kMinVisibleSize = 8;
 
 std::optional<TrayButton> ButtonOf(Qt::MouseButton button) {
     switch (button) {
@@ -237,8 +244,50 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
     xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          size);
     xcb_flush(connection_);
+    QTimer::singleShot(kEmbeddingCheckMs, this, &XEmbedTrayIcon::VerifyEmbedding);
     if (callbacks_.docked)
         callbacks_.docked();
+}
+
+// A busy host (trayer among them) may take the icon but never lay it out:
+// the icon stays unmapped in a panel with no room for it. The icon then asks
+// to be docked again, a few times at most.
+void XEmbedTrayIcon::VerifyEmbedding() {
+    if (!wanted_ || !embedded_ || !connection_)
+        return;
+    if (ShownByHost()) {
+        redocks_ = 0;
+        return;
+    }
+    if (++redocks_ > kMaxRedocks)
+        return;
+    Hide();
+    Show();
+}
+
+// Mapped by the host inside a parent wide enough to show some of it.
+bool XEmbedTrayIcon::ShownByHost() const {
+    const xcb_window_t window = winId();
+    auto* attributes = xcb_get_window_attributes_reply(
+        connection_, xcb_get_window_attributes(connection_, window), nullptr);
+    if (!attributes)
+        return false;
+    const bool viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    if (!viewable)
+        return false;
+    auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
+    if (!tree)
+        return false;
+    const xcb_window_t parent = tree->parent;
+    std::free(tree);
+    auto* geometry =
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, parent), nullptr);
+    if (!geometry)
+        return false;
+    const bool roomy = geometry->width >= kMinVisibleSize && geometry->height >= kMinVisibleSize;
+    std::free(geometry);
+    return roomy;
 }
 
 void XEmbedTrayIcon::paintEvent(QPaintEvent*) {

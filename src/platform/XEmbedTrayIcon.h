@@ -47,6 +47,8 @@ private:
     bool RequestDock();
     void ListenForTrayManager();
     void OnReparented(std::uint32_t parent);
+    void VerifyEmbedding();
+    bool ShownByHost() const;
 
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
@@ -55,6 +57,7 @@ private:
     bool wanted_ = false; // Show() was called and Hide() not since
     bool docked_ = false; // a tray host was asked to take the icon
     bool embedded_ = false;
+    int redocks_ = 0; // dock requests repeated because the host did not show the icon
     QIcon icon_;
     TrayCallbacks callbacks_;
 };

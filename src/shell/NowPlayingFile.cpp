@@ -1,8 +1,8 @@
 #include "shell/NowPlayingFile.h"
 
+#include "platform/AtomicFile.h"
 #include "resources/LanguageResources.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -56,45 +56,14 @@ void SkipCharacter(char*& in, size_t& left) {
     } while (left > 0 && IsContinuationByte(static_cast<unsigned char>(*in)));
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Opens, truncates and writes the file itself. Non-blocking, so that a FIFO
 // nobody reads fails at once instead of holding up the player.
 bool WriteInPlace(const std::string& path, std::string_view data) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, data);
+    bool ok = WriteAllTo(fd, data);
     return (::close(fd) == 0) && ok;
-}
-
-// A new, empty file beside `target`, hidden so that folder watchers
-// looking for the target's kind of name pass it by: descriptor and name.
-std::optional<std::pair<int, std::string>> CreateTemporaryBeside(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        std::string name = folder + "." + base + ".new-" + std::to_string(::getpid()) + "-" +
-                           std::to_string(counter.fetch_add(1));
-        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return std::make_pair(fd, name);
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 enum class Replaced { Yes, No, CannotCreateBeside };
@@ -104,11 +73,11 @@ enum class Replaced { Yes, No, CannotCreateBeside };
 // crash does not matter, while a flush to disk every second would.
 Replaced ReplaceWhole(const std::string& target, const struct stat* existing,
                       std::string_view data) {
-    auto temporary = CreateTemporaryBeside(target);
+    auto temporary = CreateFileBeside(target, true);
     if (!temporary)
         return Replaced::CannotCreateBeside;
     auto [fd, name] = *temporary;
-    bool ok = (!existing || ::fchmod(fd, existing->st_mode & 07777) == 0) && WriteAll(fd, data);
+    bool ok = (!existing || ::fchmod(fd, existing->st_mode & 07777) == 0) && WriteAllTo(fd, data);
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(name.c_str(), target.c_str()) == 0)
         return Replaced::Yes;

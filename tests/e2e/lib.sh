@@ -53,15 +53,26 @@ zeb_icon_window() {
     return 1
 }
 
+# True when the host gave the icon's slot (its parent) room to show it.
+zeb_icon_has_room() { # <icon window>
+    local parent width
+    parent=$(xwininfo -id "$1" -tree 2>/dev/null | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+    [ -n "$parent" ] || return 1
+    width=$(xwininfo -id "$parent" 2>/dev/null | awk '/^ *Width:/ { print $2 }')
+    [ -n "$width" ] && [ "$width" -ge 8 ]
+}
+
 window_placement() { # <window>: "x y width height "
     xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }'
 }
 
 # The tray host lays its panel out again as icons come and go: true once the
-# icon keeps its place for a moment.
+# icon is shown and keeps its place for a moment.
 zeb_icon_settled() {
     local w first
     w=$(zeb_icon_window) || return 1
+    xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' || return 1
+    zeb_icon_has_room "$w" || return 1
     first=$(window_placement "$w")
     sleep 0.2
     [ -n "$first" ] && [ "$(window_placement "$w")" = "$first" ]
@@ -69,7 +80,7 @@ zeb_icon_settled() {
 
 # Moves the pointer onto the settled icon.
 point_at_zeb_icon() {
-    session_wait_for 50 zeb_icon_settled
+    session_wait_for 150 zeb_icon_settled
     local w
     w=$(zeb_icon_window) || return 1
     xdotool mousemove --window "$w" 8 8
