@@ -92,11 +92,15 @@ int SideInformationSize(const FrameHeader& h) {
 }
 
 // The frame count of a Xing header in the first frame; nothing without one.
-// A Xing header without the frame-count flag counts 0 frames.
+// A Xing header without the frame-count flag counts 0 frames. "Info" is the
+// same header in constant-bitrate files, whose first frame often has a higher
+// bitrate than the rest, so its count is the only right length there.
 std::optional<uint32_t> XingFrameCount(std::FILE* f, const FrameHeader& h) {
     unsigned char marker[4];
-    if (!Skip(f, SideInformationSize(h)) || !ReadBytes(f, marker, 4) ||
-        std::string_view(reinterpret_cast<const char*>(marker), 4) != "Xing")
+    if (!Skip(f, SideInformationSize(h)) || !ReadBytes(f, marker, 4))
+        return std::nullopt;
+    const std::string_view word(reinterpret_cast<const char*>(marker), 4);
+    if (word != "Xing" && word != "Info")
         return std::nullopt;
     unsigned char body[kXingBodySize] = {};
     const size_t got = std::fread(body, 1, kXingBodySize, f);

@@ -31,10 +31,11 @@ std::string Be32(uint32_t v) {
 constexpr uint32_t kHeader128 = 0xFFFB9000;
 constexpr size_t kBytesPerSecond128 = 16000;
 
-// A first frame holding a Xing header with the given flags and frame count.
-std::string XingFrame(uint32_t flags, uint32_t frames) {
+// A first frame holding a Xing header (or its "Info" twin of constant-bitrate
+// files) with the given flags and frame count.
+std::string XingFrame(uint32_t flags, uint32_t frames, const std::string& marker = "Xing") {
     std::string frame =
-        Be32(kHeader128) + std::string(32, '\0') + "Xing" + Be32(flags) + Be32(frames);
+        Be32(kHeader128) + std::string(32, '\0') + marker + Be32(flags) + Be32(frames);
     frame.resize(417, '\0');
     return frame;
 }
@@ -122,6 +123,16 @@ TEST(InfoLineLength, XingFrameCountOverridesTheBitrateEstimate) {
     EXPECT_EQ(Line(dir.File("long.mp3")), "long (100:05)");
     WriteFile(dir.File("noframes.mp3"), XingFrame(0x0E, 229879));
     EXPECT_EQ(Line(dir.File("noframes.mp3")), "noframes (00:00)") << "no frame-count flag: 0";
+}
+
+TEST(InfoLineLength, InfoHeaderCountsFramesLikeXing) {
+    // The first frame of a low-bitrate constant-rate file is written at a
+    // higher bitrate to hold the header: only the frame count gives the length.
+    TempDir dir;
+    WriteFile(dir.File("cbr.mp3"), XingFrame(1, 229879, "Info"));
+    EXPECT_EQ(Line(dir.File("cbr.mp3")), "cbr (100:05)");
+    WriteFile(dir.File("other.mp3"), XingFrame(1, 229879, "Junk"));
+    EXPECT_EQ(Line(dir.File("other.mp3")), "other (00:00)") << "417 bytes at 128 kbit/s";
 }
 
 TEST(InfoLineLength, RiffAndId3v2SizesAreLeftOut) {
