@@ -2,7 +2,7 @@
 
 #include "platform/TextUtil.h"
 #include "playlist/InfoLine.h"
-#include "shell/RandomGenerator.h"
+#include "platform/RandomGenerator.h"
 
 #include <algorithm>
 #include <chrono>

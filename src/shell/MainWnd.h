@@ -4,7 +4,7 @@
 #include "playlist/PlaylistModel.h"
 #include "shell/MainWndHost.h"
 #include "shell/MainWndSettings.h"
-#include "shell/RandomGenerator.h"
+#include "platform/RandomGenerator.h"
 #include "shell/ShuffleTable.h"
 
 #include <cstdint>

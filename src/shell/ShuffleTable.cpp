@@ -1,6 +1,6 @@
 #include "shell/ShuffleTable.h"
 
-#include "shell/RandomGenerator.h"
+#include "platform/RandomGenerator.h"
 
 #include <numeric>
 #include <utility>

@@ -7,7 +7,7 @@
 #include "platform/RuntimeFolder.h"
 #include "shell/MainWnd.h"
 #include "shell/RemoteControl.h"
-#include "shell/RemoteWindow.h"
+#include "app/RemoteWindow.h"
 #include "support/QuietHost.h"
 
 #include <QApplication>

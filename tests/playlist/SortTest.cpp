@@ -1,5 +1,5 @@
 #include "playlist/PlaylistModel.h"
-#include "shell/RandomGenerator.h"
+#include "platform/RandomGenerator.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/RandomGenerator.h"
+#include "platform/RandomGenerator.h"
 #include "shell/ShuffleTable.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/RemoteWindow.h"
+#include "app/RemoteWindow.h"
 
 #include "platform/RuntimeFolder.h"
 #include "shell/RemoteControl.h"

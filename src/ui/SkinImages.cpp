@@ -1,5 +1,5 @@
 // The menu's buttons and side bar and the tray icons, built in or from a skin.
-#include "shell/SkinImages.h"
+#include "ui/SkinImages.h"
 
 #include "resources/ImageNames.h"
 

@@ -1,5 +1,5 @@
 // Where the tray menus open next to the desktop's panel.
-#include "shell/MenuAnchor.h"
+#include "ui/MenuAnchor.h"
 
 #include "MenuTestSupport.h"
 

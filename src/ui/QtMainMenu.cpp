@@ -1,11 +1,11 @@
-#include "shell/QtMainMenu.h"
+#include "ui/QtMainMenu.h"
 
 #include "resources/MenuTemplates.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
 #include "shell/MenuModel.h"
-#include "shell/PopupMenu.h"
-#include "shell/SkinImages.h"
+#include "ui/PopupMenu.h"
+#include "ui/SkinImages.h"
 
 #include <algorithm>
 

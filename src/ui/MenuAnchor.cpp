@@ -1,5 +1,5 @@
 // Where the tray menus open.
-#include "shell/MenuAnchor.h"
+#include "ui/MenuAnchor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 // A popup menu drawn and driven by the program: columns, pictures, side bar.
-#include "shell/PopupMenu.h"
+#include "ui/PopupMenu.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,5 +1,5 @@
 // Skin files that replace the menu's buttons and the tray icons.
-#include "shell/SkinImages.h"
+#include "ui/SkinImages.h"
 
 #include "MenuTestSupport.h"
 

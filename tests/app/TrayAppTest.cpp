@@ -1,13 +1,13 @@
 // The tray program without a tray (offscreen): start-up from the saved
 // list, the exit sequence's files, hotkey actions, the remote window
 // following its setting and the hotkey dialog switching hotkeys off.
-#include "shell/TrayApp.h"
+#include "app/TrayApp.h"
 
-#include "ModalDriver.h"
+#include "ui/ModalDriver.h"
 #include "platform/EndpointClient.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
-#include "shell/HotkeyDialog.h"
+#include "ui/HotkeyDialog.h"
 #include "support/PlayerFixtures.h"
 
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // The hotkey dialog, offscreen: what it shows, how its controls capture
 // keys, what OK and Cancel write, and when the registration hooks run.
-#include "shell/HotkeyDialog.h"
+#include "ui/HotkeyDialog.h"
 
 #include "ModalDriver.h"
 #include "resources/ResourceIds.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 #include "shell/HotkeyTable.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "shell/AboutBox.h"
+#include "ui/AboutBox.h"
 
 #include "resources/DialogTexts.h"
 #include "resources/ImageNames.h"
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 // The now-playing file dialog offscreen: its controls, OK and Cancel, and
 // the save-file dialog of "Gennemse".
-#include "shell/NowPlayingDialog.h"
+#include "ui/NowPlayingDialog.h"
 
 #include "ModalDriver.h"
 #include "resources/ResourceIds.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 #include "support/TempDir.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "shell/MprisAdapter.h"
+#include "app/MprisAdapter.h"
 
 #include "shell/MainWnd.h"
 

@@ -1,11 +1,11 @@
-#include "shell/OpenDialogs.h"
+#include "ui/OpenDialogs.h"
 
 #include "platform/TextUtil.h"
 #include "resources/DialogTexts.h"
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 #include "shell/MainWnd.h"
 
 #include <QDialogButtonBox>

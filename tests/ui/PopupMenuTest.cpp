@@ -1,9 +1,9 @@
 // The menu class driven as a user drives it: keys, mnemonics, mouse, and
 // what it draws.
-#include "shell/PopupMenu.h"
+#include "ui/PopupMenu.h"
 
 #include "MenuTestSupport.h"
-#include "shell/SkinImages.h"
+#include "ui/SkinImages.h"
 
 #include <QFile>
 #include <QGuiApplication>

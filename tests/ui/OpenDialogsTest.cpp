@@ -1,12 +1,12 @@
 // The open-file, open-folder and open-address commands through their real
 // dialogs, offscreen, and the choice they hand to the main window.
-#include "shell/OpenDialogs.h"
+#include "ui/OpenDialogs.h"
 
 #include "ModalDriver.h"
 #include "resources/DialogTexts.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 #include "shell/MainWnd.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"

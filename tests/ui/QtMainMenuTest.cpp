@@ -1,12 +1,12 @@
 // The main menu as the tray shows it, built offscreen from the templates
 // and the main window's state.
-#include "shell/QtMainMenu.h"
+#include "ui/QtMainMenu.h"
 
 #include "MenuTestSupport.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
-#include "shell/PopupMenu.h"
-#include "shell/SkinImages.h"
+#include "ui/PopupMenu.h"
+#include "ui/SkinImages.h"
 #include "support/QuietHost.h"
 
 #include <QtTest/QTest>

@@ -2,7 +2,7 @@
 // record of what a menu reported.
 #pragma once
 
-#include "shell/PopupMenu.h"
+#include "ui/PopupMenu.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,10 +1,10 @@
-#include "shell/HotkeyDialog.h"
+#include "ui/HotkeyDialog.h"
 
 #include "platform/VirtualKeys.h"
 #include "resources/DialogTexts.h"
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 #include "shell/HotkeyTable.h"
 
 #include <QDialogButtonBox>

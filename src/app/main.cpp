@@ -8,7 +8,7 @@
 #include "platform/UserInfo.h"
 #include "resources/ImageNames.h"
 #include "shell/CommandLine.h"
-#include "shell/TrayApp.h"
+#include "app/TrayApp.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,11 +1,11 @@
 // The remote-control window's endpoint driven by the zeb-remote client, and
 // the media-player bus adapter over a real main window.
-#include "shell/RemoteWindow.h"
+#include "app/RemoteWindow.h"
 
 #include "platform/MessageEndpoint.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
-#include "shell/MprisAdapter.h"
+#include "app/MprisAdapter.h"
 #include "shell/RemoteControl.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"

@@ -1,9 +1,9 @@
-#include "shell/NowPlayingDialog.h"
+#include "ui/NowPlayingDialog.h"
 
 #include "resources/DialogTexts.h"
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

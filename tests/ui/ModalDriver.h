@@ -15,7 +15,7 @@ namespace zeb::test {
 
 inline void EnsureApplication() {
     static int argc = 1;
-    static char name[] = "shell_dialogs_test";
+    static char name[] = "ui_dialogs_test";
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance())
         new QApplication(argc, argv);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MenuAnchor.h"
+#include "ui/MenuAnchor.h"
 
 #include <memory>
 #include <string>

@@ -1,12 +1,12 @@
 // The about box offscreen: one instance, its texts and pictures, and the two
 // link buttons with a recording link opener.
-#include "shell/AboutBox.h"
+#include "ui/AboutBox.h"
 
 #include "ModalDriver.h"
 #include "resources/DialogTexts.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "shell/DialogControls.h"
+#include "ui/DialogControls.h"
 
 #include <QLabel>
 #include <QMessageBox>
