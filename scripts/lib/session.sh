@@ -12,8 +12,11 @@ SESSION_DIRS=()
 
 session_log() { echo "zeb session: $*" >&2; }
 
+# Waits until a command succeeds. Limits are given in tries of 0.1 s on an
+# idle machine; ZEB_TEST_PATIENCE (default 4) stretches them so that a loaded
+# machine, where every step of a sanitized build is slow, still passes.
 session_wait_for() { # <tries of 0.1 s> <command...>
-    local tries=$1
+    local tries=$(($1 * ${ZEB_TEST_PATIENCE:-4}))
     shift
     while [ "$tries" -gt 0 ]; do
         "$@" >/dev/null 2>&1 && return 0
@@ -23,26 +26,55 @@ session_wait_for() { # <tries of 0.1 s> <command...>
     return 1
 }
 
+# A display of our own: the number is chosen here, among those with neither
+# lock file nor socket, under a lock shared by every session on the machine,
+# and Xvfb's own lock file settles any race with servers started elsewhere.
+# -noreset: by default the server resets when its last client leaves (the
+# readiness probe below) and refuses the clients that connect meanwhile.
 session_start_display() {
-    local fifo dir display
+    local dir lockfd n first tries
     dir=$(mktemp -d "${TMPDIR:-/tmp}/zeb-x.XXXXXX")
     SESSION_DIRS+=("$dir")
-    fifo="$dir/displayfd"
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$dir/xvfb.log" 2>&1 &
-    SESSION_PIDS+=($!)
-    if ! read -r -t 20 display <"$fifo"; then
-        session_log "Xvfb did not start (see $dir/xvfb.log)"
-        return 1
-    fi
-    export DISPLAY=":$display"
-    session_wait_for 100 xdpyinfo || { session_log "display $DISPLAY does not answer"; return 1; }
+    exec {lockfd}>>/tmp/zeb-xvfb-start.lock
+    flock -w 60 "$lockfd" || session_log "another display start holds the lock; starting anyway"
+    first=$((100 + (RANDOM % 800)))
+    for ((tries = 0; tries < 50; tries++)); do
+        n=$((first + tries))
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        if session_try_display "$n" "$dir"; then
+            exec {lockfd}>&-
+            return 0
+        fi
+    done
+    exec {lockfd}>&-
+    session_log "Xvfb did not start (see $dir/xvfb.log)"
+    return 1
+}
+
+session_try_display() { # <number> <folder>
+    local pid tries=$((100 * ${ZEB_TEST_PATIENCE:-4}))
+    Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp -noreset >>"$2/xvfb.log" 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do
+        if [ "$({ tr -d " " <"/tmp/.X$1-lock"; } 2>/dev/null)" = "$pid" ] &&
+            DISPLAY=":$1" xdpyinfo >/dev/null 2>&1; then
+            SESSION_PIDS+=("$pid")
+            export DISPLAY=":$1"
+            return 0
+        fi
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 1
 }
 
 session_start_tray() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
         --transparent false >/dev/null 2>&1 &
-    SESSION_PIDS+=($!)
+    SESSION_TRAY_PID=$!
+    SESSION_PIDS+=("$SESSION_TRAY_PID")
     session_wait_for 100 xdotool search --classname trayer ||
         { session_log "the tray host did not appear"; return 1; }
 }

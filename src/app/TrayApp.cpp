@@ -1,20 +1,20 @@
 #include "app/TrayApp.h"
 
+#include "app/MprisAdapter.h"
 #include "platform/QtSystemTrayIcon.h"
 #include "platform/Volumes.h"
 #include "platform/XEmbedTrayIcon.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "shell/ApplyEqualizer.h"
-#include "ui/HotkeyDialog.h"
 #include "shell/HotkeyTable.h"
-#include "ui/MenuAnchor.h"
-#include "app/MprisAdapter.h"
 #include "shell/NowPlayingFile.h"
-#include "ui/OpenDialogs.h"
-#include "ui/PopupMenu.h"
 #include "system/Mpris.h"
 #include "system/PowerOff.h"
+#include "ui/HotkeyDialog.h"
+#include "ui/MenuAnchor.h"
+#include "ui/OpenDialogs.h"
+#include "ui/PopupMenu.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,22 +1,22 @@
 #pragma once
 
+#include "app/RemoteWindow.h"
 #include "engine/MixerVolume.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/IniFile.h"
 #include "platform/MessageEndpoint.h"
 #include "platform/ProgramFiles.h"
 #include "platform/TrayIcon.h"
-#include "ui/AboutBox.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWnd.h"
 #include "shell/MainWndHost.h"
-#include "ui/OpenDialogs.h"
-#include "ui/QtMainMenu.h"
 #include "shell/RemoteControl.h"
-#include "app/RemoteWindow.h"
-#include "ui/SkinImages.h"
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
+#include "ui/AboutBox.h"
+#include "ui/OpenDialogs.h"
+#include "ui/QtMainMenu.h"
+#include "ui/SkinImages.h"
 
 #include <QObject>
 #include <QPoint>

@@ -20,9 +20,10 @@ constexpr std::uint32_t kXEmbedMapped = 1;
 constexpr std::uint32_t kSystemTrayRequestDock = 0;
 constexpr int kDefaultSize = 22;
 // How long a host may take to lay a docked icon out, and how often the dock
-// request is repeated when it does not.
+// request is repeated when it does not. Each repeat waits twice as long, as a
+// host that is slow once is usually slow for a while.
 constexpr int kEmbeddingCheckMs = 2000;
-constexpr int kMaxRedocks = 3;
+constexpr int kMaxRedocks = 5;
 // A parent narrower than this shows nothing usable of the icon.
 constexpr int kMinVisibleSize = 8;
 
@@ -244,7 +245,7 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
     xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          size);
     xcb_flush(connection_);
-    QTimer::singleShot(kEmbeddingCheckMs, this, &XEmbedTrayIcon::VerifyEmbedding);
+    QTimer::singleShot(kEmbeddingCheckMs << redocks_, this, &XEmbedTrayIcon::VerifyEmbedding);
     if (callbacks_.docked)
         callbacks_.docked();
 }

@@ -1,8 +1,8 @@
 #include "playlist/PlaylistModel.h"
 
+#include "platform/RandomGenerator.h"
 #include "platform/TextUtil.h"
 #include "playlist/InfoLine.h"
-#include "platform/RandomGenerator.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/MpegPlayer.h"
+#include "platform/RandomGenerator.h"
 #include "playlist/PlaylistModel.h"
 #include "shell/MainWndHost.h"
 #include "shell/MainWndSettings.h"
-#include "platform/RandomGenerator.h"
 #include "shell/ShuffleTable.h"
 
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include "resources/DialogTexts.h"
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
-#include "ui/DialogControls.h"
 #include "shell/HotkeyTable.h"
+#include "ui/DialogControls.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -5,8 +5,8 @@
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "ui/DialogControls.h"
 #include "shell/MainWnd.h"
+#include "ui/DialogControls.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

@@ -2,10 +2,10 @@
 // the media-player bus adapter over a real main window.
 #include "app/RemoteWindow.h"
 
+#include "app/MprisAdapter.h"
 #include "platform/MessageEndpoint.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
-#include "app/MprisAdapter.h"
 #include "shell/RemoteControl.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"

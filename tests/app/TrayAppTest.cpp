@@ -3,12 +3,12 @@
 // following its setting and the hotkey dialog switching hotkeys off.
 #include "app/TrayApp.h"
 
-#include "ui/ModalDriver.h"
 #include "platform/EndpointClient.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
-#include "ui/HotkeyDialog.h"
 #include "support/PlayerFixtures.h"
+#include "ui/HotkeyDialog.h"
+#include "ui/ModalDriver.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -4,10 +4,10 @@
 // "action <name>" and "destroyed" once the exit command has removed the
 // window. The status display sets the window title from the shown name
 // given as the first argument, as the tray program does.
+#include "app/RemoteWindow.h"
 #include "platform/RuntimeFolder.h"
 #include "shell/MainWnd.h"
 #include "shell/RemoteControl.h"
-#include "app/RemoteWindow.h"
 #include "support/QuietHost.h"
 
 #include <QApplication>

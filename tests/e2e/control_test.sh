@@ -13,7 +13,6 @@ trap session_stop_all EXIT
 
 session_start_display || exit 1
 session_start_tray || exit 1
-tray_pid=${SESSION_PIDS[-1]}
 session_start_sound || exit 1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-control.XXXXXX")
@@ -87,26 +86,18 @@ check "the Play/Pause hotkey plays again" session_wait_for 50 status_is 1
 # Scroll Lock on: no hotkey acts. The indicator is switched directly, as
 # Xvfb's keymap gives the Scroll Lock key no modifier.
 xset led named "Scroll Lock"
-sleep 1.5 # well past the quarter-second watch
+quiet_for 1.5 # well past the quarter-second watch
 xdotool key ctrl+alt+p
-sleep 0.6
+quiet_for 0.6
 check "with Scroll Lock on the hotkey does nothing" status_is 1
 xset -led named "Scroll Lock"
-sleep 0.6
+quiet_for 0.6
 xdotool key ctrl+alt+p
 check "with Scroll Lock off again the hotkey acts" session_wait_for 50 status_is 3
 xdotool key ctrl+alt+p
 session_wait_for 50 status_is 1
 
-# trayer, when busy while the icon docks, may leave the icon's slot without
-# room to show it; a fresh tray host lays it out again (zeb docks with the
-# new host by itself).
-if ! session_wait_for 50 zeb_icon_settled; then
-    echo "# the tray host left the icon no room; starting it again"
-    kill "$tray_pid"
-    session_start_tray || exit 1
-fi
-check "the icon is shown in the tray" session_wait_for 150 zeb_icon_settled
+check "the icon is shown in the tray" ensure_zeb_icon_shown
 
 clicks() { # <button> <count>: a quick series on the icon
     if ! point_at_zeb_icon; then
@@ -133,7 +124,7 @@ check "the now-playing file says stopped" session_wait_for 30 np_is "Now stopped
 clicks 1 4
 check "four more left clicks play" session_wait_for 50 status_is 1
 clicks 1 5
-sleep 1.5
+quiet_for 1.5
 unchanged() { status_is 1 && index_is 0; }
 check "five left clicks do nothing" unchanged
 
@@ -150,7 +141,8 @@ point_at_zeb_icon
 xdotool mousedown 3
 sleep 1.5
 xdotool mouseup 3
-sleep 0.3
+volume_raised() { [ "$(volume_of_sink)" -gt "$before" ]; }
+session_wait_for 50 volume_raised
 after=$(volume_of_sink)
 check "holding the right button raises the volume ($before% to $after%)" test "$after" -gt "$before"
 check "the hold opened no menu" bash -c "! xdotool search --onlyvisible --name '^zeb menu\$' >/dev/null 2>&1"

@@ -17,6 +17,14 @@ check() { # <description> <command...>
     fi
 }
 
+# Sleeps through a stretch in which something must not happen (a hotkey that
+# must be ignored, a click series that must do nothing), stretched by
+# ZEB_TEST_PATIENCE like every limit so that a slow program is given the
+# time to do it anyway if it were going to.
+quiet_for() { # <seconds on an idle machine>
+    sleep "$(awk -v s="$1" -v p="${ZEB_TEST_PATIENCE:-4}" 'BEGIN { printf "%.2f", s * p / 2 }')"
+}
+
 finish() {
     session_stop_all
     echo "$E2E_PASSED passed, $E2E_FAILED failed"
@@ -76,6 +84,17 @@ zeb_icon_settled() {
     first=$(window_placement "$w")
     sleep 0.2
     [ -n "$first" ] && [ "$(window_placement "$w")" = "$first" ]
+}
+
+# trayer, when busy while the icon docks, may leave the icon's slot without
+# room to show it; a fresh tray host lays it out again (zeb docks with the
+# new host by itself).
+ensure_zeb_icon_shown() {
+    session_wait_for 50 zeb_icon_settled && return 0
+    echo "# the tray host left the icon no room; starting it again"
+    kill "$SESSION_TRAY_PID"
+    session_start_tray || return 1
+    session_wait_for 150 zeb_icon_settled
 }
 
 # Moves the pointer onto the settled icon.

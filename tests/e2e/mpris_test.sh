@@ -14,9 +14,9 @@ signals=$work/signals.log
 
 has_line() { grep -qxF "$2" "$1"; }
 wait_for_line() { session_wait_for 100 has_line "$1" "$2"; }
-pc() { timeout 10 playerctl -p zeb "$@"; }
+pc() { timeout 30 playerctl -p zeb "$@"; }
 set_position() { # <track id> <µs>: returns once the call is answered
-    timeout 10 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zeb \
+    timeout 30 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zeb \
         /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player.SetPosition \
         objpath:"$1" int64:"$2" >/dev/null
 }
@@ -33,7 +33,7 @@ mkfifo "$work/input"
 SESSION_PIDS+=($!)
 exec 5>"$work/input"
 check "the probe registers on the bus" wait_for_line "$log" registered
-check "playerctl lists the player as zeb" bash -c "timeout 10 playerctl -l | grep -qx zeb"
+check "playerctl lists the player as zeb" bash -c "timeout 30 playerctl -l | grep -qx zeb"
 
 check "the status starts Stopped" test "$(pc status)" = Stopped
 check "the title comes from the metadata" test "$(pc metadata title)" = "Fixture Title"
@@ -43,7 +43,7 @@ check "the length is in microseconds" test "$(pc metadata mpris:length)" = 18000
 check "the address is the file's URL" test "$(pc metadata xesam:url)" = "file:///music/a%20b.mp3"
 check "the volume is reported from 0 to 1" test "$(pc volume)" = 0.800000
 
-identity=$(timeout 10 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zeb \
+identity=$(timeout 30 dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.zeb \
     /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \
     string:org.mpris.MediaPlayer2 string:Identity)
 check "the identity is zeb" bash -c "grep -q 'variant *string \"zeb\"' <<<'$identity'"
@@ -96,7 +96,7 @@ check "playerctl reads the new title" test "$(pc metadata title)" = "Another Son
 
 check "stop is delivered" pc stop
 check "the status is Stopped" test "$(pc status)" = Stopped
-check "quit is delivered" timeout 10 dbus-send --session --print-reply \
+check "quit is delivered" timeout 30 dbus-send --session --print-reply \
     --dest=org.mpris.MediaPlayer2.zeb /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Quit
 check "quit reached the player" has_line "$log" "call Quit"
 exec 5>&-

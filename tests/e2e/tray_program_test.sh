@@ -69,7 +69,7 @@ user_list_entries() { # the entries of our section in the saved user list
         insec && !/^#/ { print }' "$work/zeb.m3u"
 }
 
-second() { timeout 20 "$work/zeb" "$@" >>"$work/second.log" 2>&1; }
+second() { timeout 60 "$work/zeb" "$@" >>"$work/second.log" 2>&1; }
 
 # ---------------------------------------------------------------- start-up
 start_zeb
@@ -84,9 +84,9 @@ check "a second instance with a file ends" second "$one"
 check "the handed-over file plays: its name shows" wait_window_name "ZEB: One Song"
 check "the tooltip shows number, title and times" \
     wait_window_name '1\. One Song - 00:0[0-9]/00:40'
-sleep 2.2 # past the hand-over window
+quiet_for 2.2 # past the hand-over window
 check "a second instance with -a ends" second -a "$two"
-sleep 0.5
+quiet_for 0.5
 check "-a keeps the playing entry current" has_window_name "ZEB: One Song"
 
 # A record of another size is answered 0, a right one 1.
@@ -133,8 +133,9 @@ click_icon() { # <button>
 menu_shown() { xdotool search --onlyvisible --name '^zeb menu$' >/dev/null 2>&1; }
 open_menu() { # a right click, once more if the first met the panel mid-layout
     # The pause lets the menu take the keyboard before keys are sent.
-    click_icon 3 && session_wait_for 50 menu_shown && sleep 0.5 && return 0
-    click_icon 3 && session_wait_for 100 menu_shown && sleep 0.5 && return 0
+    ensure_zeb_icon_shown || true
+    click_icon 3 && session_wait_for 50 menu_shown && quiet_for 0.5 && return 0
+    click_icon 3 && session_wait_for 100 menu_shown && quiet_for 0.5 && return 0
     echo "# no menu; zeb windows:"
     xwininfo -root -tree | grep -E '"zeb"|trayer' | sed 's/^/#   /'
     local icon

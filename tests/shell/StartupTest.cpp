@@ -14,7 +14,6 @@
 namespace zeb {
 namespace {
 
-
 TEST(CommandLineTest, OptionsAreExactAndTheFirstOtherArgumentIsThePath) {
     CommandLine line = ParseCommandLine({"-a", "/m/one.mp3", "-g", "/m/two.mp3", "-c", "-x"});
     EXPECT_TRUE(line.add);

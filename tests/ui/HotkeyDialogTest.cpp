@@ -4,8 +4,8 @@
 
 #include "ModalDriver.h"
 #include "resources/ResourceIds.h"
-#include "ui/DialogControls.h"
 #include "shell/HotkeyTable.h"
+#include "ui/DialogControls.h"
 
 #include <QLabel>
 #include <QPushButton>

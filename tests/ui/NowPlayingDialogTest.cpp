@@ -4,8 +4,8 @@
 
 #include "ModalDriver.h"
 #include "resources/ResourceIds.h"
-#include "ui/DialogControls.h"
 #include "support/TempDir.h"
+#include "ui/DialogControls.h"
 
 #include <QCheckBox>
 #include <QFileDialog>

@@ -6,10 +6,10 @@
 #include "resources/DialogTexts.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
-#include "ui/DialogControls.h"
 #include "shell/MainWnd.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"
+#include "ui/DialogControls.h"
 
 #include <QFileDialog>
 #include <QLabel>

@@ -5,9 +5,9 @@
 #include "MenuTestSupport.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
+#include "support/QuietHost.h"
 #include "ui/PopupMenu.h"
 #include "ui/SkinImages.h"
-#include "support/QuietHost.h"
 
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
