@@ -10,6 +10,7 @@
 #include <deque>
 #include <mutex>
 #include <out123.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
@@ -79,7 +80,39 @@ DeviceList ListDevices(out123_handle* ao) {
     return list;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Limits the search for a numbered name that is not the source.
+constexpr int kLastNumberedPath = 1000;
+
+// A WAV file named like its source ("x.wav" played with its own folder as the
+// output folder) would replace the source: the output goes to the first
+// numbered name that is another file.
+std::string PathBesideSource(const std::string& path, const std::string& source) {
+    if (!IsSameFile(path, source))
+        return path;
+    for (int n = 2; n <= kLastNumberedPath; ++n) {
+        std::string numbered = NumberedWavPath(path, n);
+        if (!IsSameFile(numbered, source))
+            return numbered;
+    }
+    return path; // the writer refuses it
+}
+
 } // namespace
+
+std::string NumberedWavPath(const std::string& path, int number) {
+    const size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
+    return path.substr(0, dot) + " (" + std::to_string(number) + ")" + path.substr(dot);
+}
 
 // The sound device with a queue of blocks in front of it. A writer thread,
 // the only user of the libout123 handle once the device is started, plays
@@ -414,8 +447,10 @@ void CWaveOut::OpenDevice(int rate, int channels, int bits) {
 
 void CWaveOut::OpenWavFile(int rate, int channels, int bits) {
     auto wav = std::make_unique<WavWriter>();
-    wav->Create(config_.wavPath, rate, channels, bits);
+    const std::string path = PathBesideSource(config_.wavPath, config_.sourcePath);
+    wav->Create(path, rate, channels, bits, config_.sourcePath);
     wav_ = std::move(wav);
+    wavPath_ = path;
 }
 
 int CWaveOut::Write(const void* block, int length) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -190,6 +191,20 @@ TEST_F(PlayerWavTest, UserStopLeavesTheLastPartialBlockOut) {
     EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), ref.begin() + long(kTrim)));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(p.Ends(), 0); // a user stop posts no end of track
+}
+
+TEST_F(PlayerWavTest, RiffSourceWrittenToItsOwnFolderIsKeptAndTheAudioGoesBesideIt) {
+    const std::string source = dir_.File("x.wav");
+    std::filesystem::copy_file(Fixture("riff-mp3.wav"), source);
+    const std::vector<uint8_t> original = Bytes(source);
+    WavPlayer p(source); // the WAV path the controller makes for x.wav in its folder
+    ASSERT_TRUE(p.Start(source));
+    ASSERT_TRUE(p.WaitForEnd());
+    p.player.Stop();
+    EXPECT_TRUE(Bytes(source) == original);
+    WavFile wav = ReadWav(Bytes(dir_.File("x (2).wav")));
+    ASSERT_TRUE(wav.valid);
+    EXPECT_TRUE(wav.data == Tail(ReferenceDecode(source), kTrim));
 }
 
 // ------------------------------------------------------- options of play
