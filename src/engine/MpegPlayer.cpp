@@ -232,6 +232,7 @@ bool CMpegPlayer::PrepareThread() {
     try {
         ConfigureOutput(params_.wavPath);
         output_->Open(params_.outputRate, params_.channels, params_.bits);
+        decoder_.SetOutputRate(output_->Rate());
     } catch (const EngineError&) {
         decoder_.Stop();
         return fail();
@@ -304,9 +305,10 @@ void CMpegPlayer::ReopenOutputAt(int rate, const CMpegDecoder::BlockSink& sink) 
         while (next == output_->WavPath());
         ConfigureOutput(next);
         output_->Open(params_.outputRate, params_.channels, params_.bits);
-        return;
+    } else {
+        output_->Reopen(params_.outputRate, params_.channels, params_.bits);
     }
-    output_->Reopen(params_.outputRate, params_.channels, params_.bits);
+    decoder_.SetOutputRate(output_->Rate());
 }
 
 // Serves a pending seek; false when it failed and the track must end.

@@ -73,6 +73,9 @@ public:
     void SetFirstBlockTrim() { trimFirstBlock_ = true; }
 
     bool IsOpen() const { return opened_; }
+    // The rate the output was opened with: the one asked for, or the nearest
+    // the sound device takes when it refuses that one.
+    int Rate() const { return rate_; }
     // The WAV file being written: the configured path, or its first numbered
     // form that is not the source when the configured path is the source.
     const std::string& WavPath() const { return wavPath_; }
@@ -105,6 +108,7 @@ private:
     bool trimFirstBlock_ = false;
     bool paused_ = false;
     int queued_ = 0;
+    int rate_ = 0;
     std::vector<std::vector<char>> spare_; // reclaimed blocks, reused by Write
     std::unique_ptr<DeviceQueue> device_;
     std::unique_ptr<WavWriter> wav_;

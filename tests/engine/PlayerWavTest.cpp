@@ -235,6 +235,42 @@ TEST_F(PlayerWavTest, DownsamplingHalvesAndQuartersTheRate) {
     EXPECT_NEAR(double(wav.data.size() + kTrim), full.size() / 4.0, 1152.0);
 }
 
+// MPEG-2 and MPEG-2.5 files at every down-sampling level: half or a quarter
+// of 8000 Hz lies below the rates libmpg123 lists, and must play all the same.
+class DownsampledLowRates : public PlayerWavTest,
+                            public ::testing::WithParamInterface<std::tuple<const char*, int>> {};
+
+TEST_P(DownsampledLowRates, PlayWholeAtTheReducedRate) {
+    const auto [fixture, level] = GetParam();
+    const std::string name = fixture;
+    const int streamRate = std::stoi(name.substr(name.find('-') + 1));
+    const int rate = streamRate >> level;
+    WavPlayer p(wav_);
+    p.player.SetDownsampling(level);
+    WavFile wav = PlayToEnd(fixture, &p);
+    ASSERT_TRUE(wav.valid);
+    EXPECT_EQ(wav.rate, uint32_t(rate));
+    EXPECT_EQ(wav.channels, 2);
+    std::vector<uint8_t> ref = ReferenceDecode(Fixture(fixture), false, rate);
+    ASSERT_GT(ref.size(), 4 * kTrim);
+    EXPECT_EQ(wav.data.size(), ref.size() - kTrim);
+    EXPECT_TRUE(wav.data == Tail(ref, kTrim));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, DownsampledLowRates,
+    ::testing::Combine(::testing::Values("mpeg2-22050.mp3", "mpeg2-24000.mp3", "mpeg2-16000.mp3",
+                                         "mpeg25-11025.mp3", "mpeg25-12000.mp3", "mpeg25-8000.mp3"),
+                       ::testing::Values(0, 1, 2)),
+    [](const auto& info) {
+        std::string n = std::get<0>(info.param);
+        n = n.substr(0, n.find('.'));
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return n + "_level" + std::to_string(std::get<1>(info.param));
+    });
+
 double Rms(const std::vector<uint8_t>& pcm) {
     double sum = 0;
     size_t n = pcm.size() / 2;
