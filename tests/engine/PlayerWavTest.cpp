@@ -1,5 +1,6 @@
 // The whole engine decoding real files into WAV files: the samples must be
 // those of the reference decoder, less the first-block trim.
+#include "FrameReaderTestSupport.h"
 #include "engine/MpegPlayer.h"
 #include "engine/PcmTools.h"
 #include "support/TempDir.h"
@@ -337,6 +338,31 @@ TEST_F(PlayerWavTest, SeekAfterTheTrimLandsNearTheTarget) {
     EXPECT_LT(position, length / 2 + 500);
     EXPECT_TRUE(p.WaitForEnd(30s));
     p.player.Stop();
+}
+
+// Cover art in front: the length counts only the audio, and the seek lands
+// half-way into it and plays on to its end.
+TEST_F(PlayerWavTest, SeekBehindALargeTagLandsInTheAudio) {
+    const std::string mp3 = test::EncodeWithCoverArt(dir_, "cover", "-t -b 128 --cbr");
+    ASSERT_FALSE(mp3.empty());
+    const std::vector<uint8_t> ref = ReferenceDecode(mp3);
+    WavPlayer p(wav_);
+    ASSERT_TRUE(p.Start(mp3));
+    const int length = p.player.LengthMs();
+    EXPECT_NEAR(length, 3000, 100); // three seconds of tones
+    p.player.Seek(50);
+    const int position = p.player.PositionMs();
+    EXPECT_GE(position, length / 2);
+    EXPECT_LT(position, length / 2 + 500);
+    ASSERT_TRUE(p.WaitForEnd());
+    p.player.Stop();
+    WavFile wav = ReadWav(Bytes(wav_));
+    ASSERT_TRUE(wav.valid);
+    EXPECT_GT(wav.data.size(), ref.size() * 4 / 10);
+    EXPECT_LT(wav.data.size(), ref.size() * 8 / 10);
+    const size_t tail = 65536;
+    ASSERT_GT(wav.data.size(), tail);
+    EXPECT_TRUE(std::equal(wav.data.end() - long(tail), wav.data.end(), ref.end() - long(tail)));
 }
 
 // ------------------------------------------------------- rate change
