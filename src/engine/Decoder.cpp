@@ -62,6 +62,7 @@ void CMpegDecoder::Start(int downsampling, bool forceMono, int blockSize) {
         throw EngineError(EngineError::DecoderInit, "decoder unavailable");
     downsampling_ = downsampling == 1 || downsampling == 2 ? downsampling : 0;
     channels_ = forceMono ? MPG123_MONO : MPG123_STEREO;
+    outputRate_ = 0;
     producedRate_ = 0;
     long flags = MPG123_QUIET | (forceMono ? MPG123_MONO_MIX : MPG123_FORCE_STEREO);
     bool ok = mpg123_param(handle_, MPG123_FLAGS, flags, 0) == MPG123_OK &&

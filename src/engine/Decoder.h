@@ -53,7 +53,7 @@ public:
     void Stop();
     // The rate the output runs at. Samples come at the stream's rate divided
     // by the down-sampling factor, or resampled to this rate when the output
-    // had to take another one. 0 (the default) follows the stream.
+    // had to take another one. 0 (set by Start) follows the stream.
     void SetOutputRate(int rate) { outputRate_ = rate; }
 
     // Decodes one frame (header word and body) and writes every block that
