@@ -60,17 +60,13 @@ void CMpegDecoder::Start(int downsampling, bool forceMono, int blockSize) {
     handle_ = mpg123_new(nullptr, &err);
     if (!handle_)
         throw EngineError(EngineError::DecoderInit, "decoder unavailable");
+    downsampling_ = downsampling == 1 || downsampling == 2 ? downsampling : 0;
+    channels_ = forceMono ? MPG123_MONO : MPG123_STEREO;
+    outputRate_ = 0;
+    producedRate_ = 0;
     long flags = MPG123_QUIET | (forceMono ? MPG123_MONO_MIX : MPG123_FORCE_STEREO);
-    bool ok =
-        mpg123_param(handle_, MPG123_FLAGS, flags, 0) == MPG123_OK &&
-        mpg123_param(handle_, MPG123_DOWN_SAMPLE, std::clamp(downsampling, 0, 2), 0) == MPG123_OK &&
-        mpg123_format_none(handle_) == MPG123_OK;
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    int channels = forceMono ? MPG123_MONO : MPG123_STEREO;
-    for (size_t i = 0; ok && i < rateCount; ++i)
-        ok = mpg123_format(handle_, rates[i], channels, MPG123_ENC_SIGNED_16) == MPG123_OK;
+    bool ok = mpg123_param(handle_, MPG123_FLAGS, flags, 0) == MPG123_OK &&
+              mpg123_format_none(handle_) == MPG123_OK;
     ok = ok && mpg123_open_feed(handle_) == MPG123_OK;
     if (!ok) {
         Stop();
@@ -81,6 +77,20 @@ void CMpegDecoder::Start(int downsampling, bool forceMono, int blockSize) {
     frame_.reserve(4 + kMaxFrameBody);
     fill_ = 0;
     eqGeneration_ = UINT32_MAX;
+}
+
+// libmpg123 down-samples only to the rates it lists, which leaves out 2:1 and
+// 4:1 of the low MPEG-2 and MPEG-2.5 rates. The rate is therefore forced:
+// exactly half or a quarter of the stream's rate selects the library's
+// down-sampling synthesis, any other rate its resampler.
+void CMpegDecoder::FollowRate(const FrameHeader& header) {
+    const long stream = SamplingRateOf(header);
+    const long wanted = outputRate_ > 0 ? outputRate_ : stream >> downsampling_;
+    if (wanted <= 0 || wanted == producedRate_)
+        return;
+    if (mpg123_param(handle_, MPG123_FORCE_RATE, wanted, 0) == MPG123_OK &&
+        mpg123_format(handle_, wanted, channels_, MPG123_ENC_SIGNED_16) == MPG123_OK)
+        producedRate_ = wanted;
 }
 
 void CMpegDecoder::Stop() {
@@ -122,6 +132,7 @@ void CMpegDecoder::DecodeFrame(const FrameHeader& header, const uint8_t* body,
                                const BlockSink& sink) {
     if (!handle_ || header.layer < 1 || header.layer > 3)
         return;
+    FollowRate(header);
     frame_.resize(4 + static_cast<size_t>(header.bodySize));
     frame_[0] = uint8_t(header.word >> 24);
     frame_[1] = uint8_t(header.word >> 16);

@@ -51,6 +51,10 @@ public:
     // Raises EngineError when libmpg123 or the block buffer cannot be set up.
     void Start(int downsampling, bool forceMono, int blockSize);
     void Stop();
+    // The rate the output runs at. Samples come at the stream's rate divided
+    // by the down-sampling factor, or resampled to this rate when the output
+    // had to take another one. 0 (set by Start) follows the stream.
+    void SetOutputRate(int rate) { outputRate_ = rate; }
 
     // Decodes one frame (header word and body) and writes every block that
     // fills up to the sink.
@@ -65,12 +69,17 @@ public:
     size_t BufferedBytes() const { return fill_; }
 
 private:
+    void FollowRate(const FrameHeader& header);
     void AppendPcm(const uint8_t* pcm, size_t bytes, const BlockSink& sink);
     void ApplyEqualizer(const EqualizerFactors& eq);
 
     mpg123_handle_struct* handle_ = nullptr;
     std::vector<uint8_t> block_;
     std::vector<uint8_t> frame_; // header and body fed in one piece
+    int downsampling_ = 0;
+    int channels_ = 0;
+    int outputRate_ = 0;
+    long producedRate_ = 0; // the rate libmpg123 is told to produce
     size_t blockSize_ = 0;
     size_t fill_ = 0;
     uint32_t eqGeneration_ = UINT32_MAX;

@@ -67,6 +67,8 @@ void CFrameReader::ResetSearchState() {
 
 void CFrameReader::ResetForOpen() {
     ResetSearchState();
+    audioStart_ = 0;
+    audioStartKnown_ = false;
     xing_ = XingInfo{};
     timing_.store(0);
     sourceSize_.store(0);
@@ -123,6 +125,13 @@ bool CFrameReader::SkipId3Tag(uint32_t& word) {
 }
 
 int CFrameReader::ReadHeader(FrameHeader& out) {
+    const int result = FindHeader(out);
+    if (result != 0 && !audioStartKnown_)
+        NoteAudioStart();
+    return result;
+}
+
+int CFrameReader::FindHeader(FrameHeader& out) {
     uint32_t word = 0;
     if (!stream_.ReadWord(word))
         return 0;
@@ -148,6 +157,20 @@ int CFrameReader::ReadHeader(FrameHeader& out) {
         firstWord_ = out.word;
         return counter;
     }
+}
+
+// The header just found stands 4 bytes before the read position.
+void CFrameReader::NoteAudioStart() {
+    const uint64_t offset = stream_.Offset();
+    audioStart_ = offset >= 4 ? offset - 4 : 0;
+    audioStartKnown_ = true;
+}
+
+// The bytes from the first frame to the end of the source; 0 when the size
+// is not known.
+uint64_t CFrameReader::AudioBytes() const {
+    const uint64_t size = stream_.Size();
+    return size > audioStart_ ? size - audioStart_ : 0;
 }
 
 bool CFrameReader::ReadBody(const FrameHeader& h, uint8_t* buffer) {
@@ -195,7 +218,7 @@ void CFrameReader::PublishTiming() {
     Timing t;
     t.bitrate = static_cast<uint32_t>(BitrateKbps(current_));
     t.averageLength = t.bitrate ? AverageFrameLength(current_) : 0;
-    sourceSize_.store(stream_.Size());
+    sourceSize_.store(AudioBytes());
     timing_.store(t.Pack());
 }
 
@@ -217,27 +240,30 @@ int CFrameReader::PositionMs() const {
 
 // Frames in the source if every frame were as long as the current one.
 uint32_t CFrameReader::EstimatedFrames() const {
-    return static_cast<uint32_t>(stream_.Size() / AverageFrameLength(current_));
+    return static_cast<uint32_t>(AudioBytes() / AverageFrameLength(current_));
 }
 
-// A missing frame count falls back to the constant-bitrate estimate, a
-// missing byte count to the source size, a missing table of contents to a
-// straight line through the bytes.
+// The table of contents and the byte count describe the stream from its
+// first frame (the Xing frame) on. A missing frame count falls back to the
+// constant-bitrate estimate, a missing byte count to the bytes from the first
+// frame to the end, a missing table of contents to a straight line through
+// those bytes.
 void CFrameReader::SeekTargetFromXing(int p, uint32_t& frame, uint64_t& offset) const {
     const uint64_t frames = xing_.hasFrames ? xing_.frames : EstimatedFrames();
-    const uint64_t bytes = xing_.hasBytes ? xing_.bytes : stream_.Size();
+    const uint64_t bytes = xing_.hasBytes ? xing_.bytes : AudioBytes();
     frame = static_cast<uint32_t>(uint64_t(p) * frames / 100);
     if (xing_.hasToc)
-        offset = uint64_t(xing_.toc[static_cast<size_t>(p)]) * bytes / 256;
+        offset = audioStart_ + uint64_t(xing_.toc[static_cast<size_t>(p)]) * bytes / 256;
     else
-        offset = bytes * uint64_t(p) / 100;
+        offset = audioStart_ + bytes * uint64_t(p) / 100;
 }
 
 // The byte offset steps by the body size (the frame length less its header),
-// as the player always has.
+// as the player always has, from the first frame on.
 void CFrameReader::SeekTargetConstantBitrate(int p, uint32_t& frame, uint64_t& offset) const {
     frame = static_cast<uint32_t>(uint64_t(EstimatedFrames()) * uint64_t(p) / 100);
-    offset = uint64_t(frame) * static_cast<uint64_t>(current_.bodySize > 0 ? current_.bodySize : 0);
+    const uint64_t step = static_cast<uint64_t>(current_.bodySize > 0 ? current_.bodySize : 0);
+    offset = audioStart_ + uint64_t(frame) * step;
 }
 
 // Skips frames until one whose header stood where the frame before it ended

@@ -73,14 +73,21 @@ public:
     // first successful re-synchronisation (0 = none: wrappers are skipped).
     uint32_t PreviousWord() const { return previousWord_; }
     uint32_t FirstWord() const { return firstWord_; }
+    // Offset of the first frame found since the open: behind an ID3v2 tag, a
+    // RIFF header or junk. Seek targets, length and the frame estimate count
+    // from here.
+    uint64_t AudioStart() const { return audioStart_; }
 
 private:
     friend class CFrameRing;
+    int FindHeader(FrameHeader& out);
     bool AcceptWord(uint32_t word, FrameHeader& out);
     bool DecodeAndRemember(uint32_t word, FrameHeader& out);
     bool Resync(uint32_t& word, FrameHeader& out);
     bool SkipId3Tag(uint32_t& word);
     void LookForXing(const FrameHeader& h, const uint8_t* body);
+    void NoteAudioStart();
+    uint64_t AudioBytes() const;
     uint32_t EstimatedFrames() const;
     void SeekTargetFromXing(int p, uint32_t& frame, uint64_t& offset) const;
     void SeekTargetConstantBitrate(int p, uint32_t& frame, uint64_t& offset) const;
@@ -92,6 +99,8 @@ private:
     FrameHeader previousHeader_; // decoded fields of previousWord_
     uint32_t previousWord_ = 0;
     uint32_t firstWord_ = 0;
+    uint64_t audioStart_ = 0;
+    bool audioStartKnown_ = false;
     XingInfo xing_;
     std::atomic<uint32_t> frameCounter_{0};
     std::atomic<uint64_t> timing_{0}; // packed average frame length and bitrate

@@ -24,16 +24,6 @@ int NiceForPriority(int priority) {
     return -5 * priority;
 }
 
-// A WAV file holds one rate only: after a rate change the audio goes on in
-// "name (2).wav", "name (3).wav", ... instead of replacing what was written.
-std::string WavPathForPart(const std::string& path, int part) {
-    size_t slash = path.find_last_of('/');
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = path.size();
-    return path.substr(0, dot) + " (" + std::to_string(part) + ")" + path.substr(dot);
-}
-
 } // namespace
 
 CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {}
@@ -242,6 +232,7 @@ bool CMpegPlayer::PrepareThread() {
     try {
         ConfigureOutput(params_.wavPath);
         output_->Open(params_.outputRate, params_.channels, params_.bits);
+        decoder_.SetOutputRate(output_->Rate());
     } catch (const EngineError&) {
         decoder_.Stop();
         return fail();
@@ -263,6 +254,7 @@ void CMpegPlayer::ConfigureOutput(const std::string& wavPath) {
     config.kind = params_.outputKind;
     config.device = params_.device;
     config.wavPath = wavPath;
+    config.sourcePath = params_.isUrl ? std::string() : params_.sourceName;
     config.blockCount = params_.blockCount;
     output_->Configure(config);
 }
@@ -305,11 +297,18 @@ void CMpegPlayer::ReopenOutputAt(int rate, const CMpegDecoder::BlockSink& sink) 
     if (params_.outputKind == 1) {
         output_->Drain();
         output_->Close();
-        ConfigureOutput(WavPathForPart(params_.wavPath, ++wavPart_));
+        // A WAV file holds one rate only: the audio goes on in "name (2).wav",
+        // "name (3).wav", ..., never in the file just written.
+        std::string next;
+        do
+            next = NumberedWavPath(params_.wavPath, ++wavPart_);
+        while (next == output_->WavPath());
+        ConfigureOutput(next);
         output_->Open(params_.outputRate, params_.channels, params_.bits);
-        return;
+    } else {
+        output_->Reopen(params_.outputRate, params_.channels, params_.bits);
     }
-    output_->Reopen(params_.outputRate, params_.channels, params_.bits);
+    decoder_.SetOutputRate(output_->Rate());
 }
 
 // Serves a pending seek; false when it failed and the track must end.

@@ -6,7 +6,10 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeb {
 
@@ -42,6 +45,32 @@ std::string Reason(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
+bool IsSameFile(const struct stat& a, const std::string& path) {
+    struct stat b {};
+    return !path.empty() && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Opens without truncating first, so that a file that must stay intact can
+// be recognised by the open descriptor itself before anything changes.
+std::FILE* OpenForReplacing(const std::string& path, const std::string& keepIntact) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw EngineError(EngineError::OutputOpen, Reason("cannot create", path));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || IsSameFile(st, keepIntact)) {
+        ::close(fd);
+        throw EngineError(EngineError::OutputOpen, "will not overwrite the source " + path);
+    }
+    std::FILE* file = ::ftruncate(fd, 0) == 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        const std::string reason = Reason("cannot create", path);
+        ::close(fd);
+        throw EngineError(EngineError::OutputOpen, reason);
+    }
+    return file;
+}
+
 } // namespace
 
 WavWriter::~WavWriter() {
@@ -51,11 +80,10 @@ WavWriter::~WavWriter() {
     }
 }
 
-void WavWriter::Create(const std::string& path, int rate, int channels, int bits) {
+void WavWriter::Create(const std::string& path, int rate, int channels, int bits,
+                       const std::string& keepIntact) {
     Close();
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_)
-        throw EngineError(EngineError::OutputOpen, Reason("cannot create", path));
+    file_ = OpenForReplacing(path, keepIntact);
     dataBytes_ = 0;
     try {
         WriteHeader(rate, channels, bits);

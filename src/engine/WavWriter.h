@@ -23,7 +23,10 @@ public:
     WavWriter& operator=(const WavWriter&) = delete;
 
     // Creates the file (an existing one is replaced) and writes the header.
-    void Create(const std::string& path, int rate, int channels, int bits);
+    // When `keepIntact` names a file, a path that leads to that same file
+    // (by device and inode: also through a link) is refused untouched.
+    void Create(const std::string& path, int rate, int channels, int bits,
+                const std::string& keepIntact = {});
     void Write(const void* data, size_t length);
     // Flushes, fixes the sizes and closes the file; harmless when not open.
     void Close();

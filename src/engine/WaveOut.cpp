@@ -7,9 +7,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <out123.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
@@ -79,7 +81,57 @@ DeviceList ListDevices(out123_handle* ao) {
     return list;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Limits the search for a numbered name that is not the source.
+constexpr int kLastNumberedPath = 1000;
+
+// A WAV file named like its source ("x.wav" played with its own folder as the
+// output folder) would replace the source: the output goes to the first
+// numbered name that is another file.
+std::string PathBesideSource(const std::string& path, const std::string& source) {
+    if (!IsSameFile(path, source))
+        return path;
+    for (int n = 2; n <= kLastNumberedPath; ++n) {
+        std::string numbered = NumberedWavPath(path, n);
+        if (!IsSameFile(numbered, source))
+            return numbered;
+    }
+    return path; // the writer refuses it
+}
+
+// The rates a device is asked for: `rate` itself, then the standard rates by
+// their distance from it, the higher first of two as near.
+std::vector<int> RatesByNearness(int rate) {
+    static constexpr int kStandardRates[] = {8000,  11025, 12000, 16000, 22050,
+                                             24000, 32000, 44100, 48000};
+    std::vector<int> others;
+    for (const int r : kStandardRates)
+        if (r != rate)
+            others.push_back(r);
+    const auto distance = [rate](int r) { return std::abs(r - rate); };
+    std::sort(others.begin(), others.end(), [&](int a, int b) {
+        return distance(a) != distance(b) ? distance(a) < distance(b) : a > b;
+    });
+    std::vector<int> rates{rate};
+    rates.insert(rates.end(), others.begin(), others.end());
+    return rates;
+}
+
 } // namespace
+
+std::string NumberedWavPath(const std::string& path, int number) {
+    const size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
+    return path.substr(0, dot) + " (" + std::to_string(number) + ")" + path.substr(dot);
+}
 
 // The sound device with a queue of blocks in front of it. A writer thread,
 // the only user of the libout123 handle once the device is started, plays
@@ -88,7 +140,8 @@ DeviceList ListDevices(out123_handle* ao) {
 class DeviceQueue {
 public:
     // Opens the device (-1 or an index outside the list: the default output)
-    // and starts the writer.
+    // at `rate`, or at the nearest standard rate it takes, and starts the
+    // writer.
     DeviceQueue(int device, int rate, int channels, int bits);
     // Stops the writer, dropping what it still holds, and closes the device.
     ~DeviceQueue();
@@ -110,9 +163,13 @@ public:
     // Lets the device play its buffered audio to the end.
     void DrainDevice();
     bool Failed();
+    // The rate the device was started with.
+    int Rate() const { return rate_; }
 
 private:
     void Open(int device, int rate, int channels, int bits);
+    bool StartAtNearestRate(int rate, int channels, int encoding, const std::string& driver,
+                            const std::string& name);
     void Run();
     bool HasWork() const;
     void DropAll();
@@ -120,6 +177,7 @@ private:
     void FinishCurrent();
 
     out123_handle* ao_ = nullptr;
+    int rate_ = 0;
     size_t pieceBytes_ = 0;
 
     std::mutex mutex_;
@@ -143,7 +201,7 @@ private:
 DeviceQueue::DeviceQueue(int device, int rate, int channels, int bits) {
     Open(device, rate, channels, bits);
     const size_t frameBytes = static_cast<size_t>(channels * bits / 8);
-    pieceBytes_ = std::max<size_t>(1, static_cast<size_t>(rate) * kPieceMs / 1000) * frameBytes;
+    pieceBytes_ = std::max<size_t>(1, static_cast<size_t>(rate_) * kPieceMs / 1000) * frameBytes;
     try {
         writer_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -174,7 +232,7 @@ void DeviceQueue::Open(int device, int rate, int channels, int bits) {
     }
     const bool chosen = !name.empty();
     if (out123_open(ao_, driver.c_str(), chosen ? name.c_str() : nullptr) != 0 ||
-        out123_start(ao_, rate, channels, encoding) != 0) {
+        !StartAtNearestRate(rate, channels, encoding, driver, name)) {
         const std::string reason = out123_strerror(ao_);
         out123_del(ao_);
         ao_ = nullptr;
@@ -182,6 +240,24 @@ void DeviceQueue::Open(int device, int rate, int channels, int bits) {
             throw EngineError(EngineError::OutputOpen, "cannot open " + name + ": " + reason);
         throw EngineError(EngineError::NoDevice, "no sound device: " + reason);
     }
+}
+
+// A device that refuses the rate (a sound card without resampling, asked for
+// a quarter of 8000 Hz) is tried at the standard rates, nearest first; the
+// decoder then resamples to the rate taken. Each refused start reopens the
+// device so that the next try begins afresh.
+bool DeviceQueue::StartAtNearestRate(int rate, int channels, int encoding,
+                                     const std::string& driver, const std::string& name) {
+    for (const int candidate : RatesByNearness(rate)) {
+        if (out123_start(ao_, candidate, channels, encoding) == 0) {
+            rate_ = candidate;
+            return true;
+        }
+        out123_close(ao_);
+        if (out123_open(ao_, driver.c_str(), name.empty() ? nullptr : name.c_str()) != 0)
+            break;
+    }
+    return false;
 }
 
 DeviceQueue::~DeviceQueue() {
@@ -410,12 +486,16 @@ void CWaveOut::Open(int rate, int channels, int bits) {
 
 void CWaveOut::OpenDevice(int rate, int channels, int bits) {
     device_ = std::make_unique<DeviceQueue>(config_.device, rate, channels, bits);
+    rate_ = device_->Rate();
 }
 
 void CWaveOut::OpenWavFile(int rate, int channels, int bits) {
     auto wav = std::make_unique<WavWriter>();
-    wav->Create(config_.wavPath, rate, channels, bits);
+    const std::string path = PathBesideSource(config_.wavPath, config_.sourcePath);
+    wav->Create(path, rate, channels, bits, config_.sourcePath);
     wav_ = std::move(wav);
+    wavPath_ = path;
+    rate_ = rate;
 }
 
 int CWaveOut::Write(const void* block, int length) {

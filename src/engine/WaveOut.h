@@ -14,8 +14,13 @@ struct WaveOutConfig {
     int kind = 0;        // 0 the sound device, 1 a WAV file
     int device = -1;     // -1 the default output, k the k-th listed device
     std::string wavPath; // the file written with kind 1
-    int blockCount = 8;  // most blocks queued on the device at once
+    // The local file being played (empty for an address): never overwritten.
+    std::string sourcePath;
+    int blockCount = 8; // most blocks queued on the device at once
 };
+
+// "dir/name (n).wav" for "dir/name.wav": the numbered form of a WAV path.
+std::string NumberedWavPath(const std::string& path, int number);
 
 // The output of the decoding thread: queues PCM blocks on the sound device or
 // appends them to a WAV file. Used by the decoding thread only; operations
@@ -68,6 +73,12 @@ public:
     void SetFirstBlockTrim() { trimFirstBlock_ = true; }
 
     bool IsOpen() const { return opened_; }
+    // The rate the output was opened with: the one asked for, or the nearest
+    // the sound device takes when it refuses that one.
+    int Rate() const { return rate_; }
+    // The WAV file being written: the configured path, or its first numbered
+    // form that is not the source when the configured path is the source.
+    const std::string& WavPath() const { return wavPath_; }
     bool IsPaused() const { return paused_; }
     // Blocks handed to the device and not yet reclaimed.
     int QueuedCount() const { return queued_; }
@@ -97,9 +108,11 @@ private:
     bool trimFirstBlock_ = false;
     bool paused_ = false;
     int queued_ = 0;
+    int rate_ = 0;
     std::vector<std::vector<char>> spare_; // reclaimed blocks, reused by Write
     std::unique_ptr<DeviceQueue> device_;
     std::unique_ptr<WavWriter> wav_;
+    std::string wavPath_;
 };
 
 } // namespace zeb

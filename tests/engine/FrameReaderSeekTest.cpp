@@ -265,6 +265,8 @@ TEST(SeekPercent, FailuresLeaveTheCounterAndPosition) {
     EXPECT_EQ(play.on.reader.FrameCounter(), 5u);
 }
 
+// Frame 0 at the target is skipped by the landing check and playback goes on
+// at frame 1, also when the first frame lies behind an ID3v2 tag.
 TEST(SeekPercent, ToTheStartSkipsTheFirstCleanFrame) {
     const std::string plain = FixturePath("cbr128.mp3");
     Playback clean(plain, 10);
@@ -274,30 +276,70 @@ TEST(SeekPercent, ToTheStartSkipsTheFirstCleanFrame) {
     ExpectPlaysOnFrom(clean, StartsOf(plain), 1);
 
     const std::string tagged = FixturePath("id3v2.mp3");
-    const std::string bytes = ReadFile(tagged);
-    const uint32_t size = Be32(bytes, 6);
-    const uint64_t tag = (size >> 24 & 0x7F) << 21 | (size >> 16 & 0x7F) << 14 |
-                         (size >> 8 & 0x7F) << 7 | (size & 0x7F);
     Playback id3(tagged, 10);
     PlayFrames(id3, 30);
     ASSERT_TRUE(id3.on.reader.SeekPercent(0, id3.ring));
-    EXPECT_EQ(id3.on.reader.FrameCounter(), 2u);
-    ExpectPlaysOnFrom(id3, StartsOf(tagged, 10 + tag), 2);
+    EXPECT_EQ(id3.on.reader.FrameCounter(), 1u);
+    ExpectPlaysOnFrom(id3, StartsOf(tagged, Id3v2TagBytes(id3.bytes)), 1);
 }
 
-// After a hunt set the first header word, a seek to byte 0 clears it so that
-// the RIFF wrapper is skipped again: the hunt then starts at byte 70, inside
-// frame 0, and finds frame 1; frames 1 and 2 are skipped.
-TEST(SeekPercent, ToTheStartSkipsWrappersAgain) {
+// The fixed RIFF skip cuts into frame 0, so the first frame found is frame
+// 1; a seek to the start lands there, skips it and plays on at frame 2.
+TEST(SeekPercent, ToTheStartLandsOnTheFirstFrameBehindAWrapper) {
     const std::string path = FixturePath("riff-mp3-nofact.wav");
     const auto starts = StartsOf(FixturePath("cbr128.mp3"), 58);
     Playback play(path, 10);
     PlayFrames(play, 12);
-    ASSERT_NE(play.on.reader.FirstWord(), 0u);
+    ASSERT_EQ(play.on.reader.AudioStart(), starts[1]);
     ASSERT_TRUE(play.on.reader.SeekPercent(0, play.ring));
-    EXPECT_EQ(play.on.reader.FrameCounter(), 2u);
+    EXPECT_EQ(play.on.reader.FrameCounter(), 1u);
     ASSERT_TRUE(play.Next());
-    play.ExpectTaken(starts[3]);
+    play.ExpectTaken(starts[2]);
+}
+
+// Behind a large tag (cover art) the length, the constant-bitrate step and
+// the Xing table all count from the first frame, never from the file start,
+// which would land inside the picture.
+TEST(SeekPercent, CountsFromTheFirstFrameBehindALargeTag) {
+    TempDir dir;
+    const std::string cbr = EncodeWithCoverArt(dir, "cbr", "-t -b 128 --cbr");
+    ASSERT_FALSE(cbr.empty());
+    const std::string cbrBytes = ReadFile(cbr);
+    const uint64_t tag = Id3v2TagBytes(cbrBytes);
+    ASSERT_GT(tag, 400000u);
+    const auto cbrStarts = StartsOf(cbr, tag);
+    {
+        Playback play(cbr, 10);
+        play.on.reader.PublishTiming();
+        EXPECT_EQ(play.on.reader.AudioStart(), tag);
+        // 1152 samples at 44100 Hz per frame.
+        EXPECT_NEAR(play.on.reader.LengthMs(), cbrStarts.size() * 1152 * 1000 / 44100, 27);
+        PlayFrames(play, 3);
+        const uint32_t frames = uint32_t((cbrBytes.size() - tag) / 418);
+        ASSERT_TRUE(play.on.reader.SeekPercent(50, play.ring));
+        const Landing landing = ReplayLanding(cbrBytes, tag + frames / 2 * 414);
+        EXPECT_EQ(play.on.reader.FrameCounter(), frames / 2 + landing.skipped);
+        ExpectPlaysOnFrom(play, cbrStarts, FrameAt(cbrStarts, landing.resume, cbrBytes.size()));
+    }
+
+    const std::string vbr = EncodeWithCoverArt(dir, "vbr", "-V 2");
+    ASSERT_FALSE(vbr.empty());
+    const std::string bytes = ReadFile(vbr);
+    const uint64_t start = Id3v2TagBytes(bytes);
+    const auto starts = StartsOf(vbr, start, true);
+    ASSERT_EQ(bytes.substr(start + 36, 4), "Xing");
+    const uint32_t frames = Be32(bytes, start + 44), total = Be32(bytes, start + 48);
+    for (int p : {10, 50, 90}) {
+        Playback play(vbr, 10);
+        PlayFrames(play, 12);
+        ASSERT_EQ(play.on.reader.Xing().state, XingState::Found);
+        ASSERT_TRUE(play.on.reader.SeekPercent(p, play.ring));
+        const uint64_t toc = uint8_t(bytes[start + 52 + size_t(p)]);
+        const Landing landing = ReplayLanding(bytes, start + toc * total / 256);
+        EXPECT_EQ(play.on.reader.FrameCounter(), uint32_t(p) * frames / 100 + landing.skipped)
+            << p << " %";
+        ExpectPlaysOnFrom(play, starts, FrameAt(starts, landing.resume, bytes.size()));
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,30 @@ inline std::vector<uint64_t> FrameStarts(const std::vector<int>& lengths, uint64
         base += static_cast<uint64_t>(lengths[i]);
     }
     return starts;
+}
+
+// An MP3 that lame makes from three seconds of tones with `lameOptions`,
+// behind an ID3v2 tag holding a cover picture of about 430 KB: a PNG of
+// noise, whose bytes are full of words that look like frame headers.
+// Empty when a tool failed.
+inline std::string EncodeWithCoverArt(const TempDir& dir, const std::string& name,
+                                      const std::string& lameOptions) {
+    const std::string wav = dir.File(name + ".wav"), cover = dir.File(name + ".png");
+    const std::string mp3 = dir.File(name + ".mp3");
+    const std::string cmd =
+        "sox -R -n -r 44100 -c 2 -b 16 '" + wav +
+        "' synth 3 sine 440 sine 554.37 vol 0.5 tremolo 0.8 60 && convert -size 380x380 xc: "
+        "-seed 7 +noise Random -depth 8 '" +
+        cover + "' && lame --quiet --nohist --noreplaygain --id3v2-only " + lameOptions +
+        " --ti '" + cover + "' '" + wav + "' '" + mp3 + "'";
+    return std::system(cmd.c_str()) == 0 ? mp3 : std::string();
+}
+
+// Bytes of the ID3v2 tag in front of `bytes`, its 10-byte header included.
+inline uint64_t Id3v2TagBytes(const std::string& bytes) {
+    const uint32_t size = Be32(bytes, 6);
+    return 10 + ((size >> 24 & 0x7F) << 21 | (size >> 16 & 0x7F) << 14 | (size >> 8 & 0x7F) << 7 |
+                 (size & 0x7F));
 }
 
 struct ReaderOn {

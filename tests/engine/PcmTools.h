@@ -8,10 +8,13 @@
 namespace zeb::test {
 
 // What the mpg123 command-line decoder makes of a file: raw 16-bit samples,
-// stereo unless mono is asked for, without gapless trimming.
-inline std::vector<uint8_t> ReferenceDecode(const std::string& path, bool mono = false) {
+// stereo unless mono is asked for, without gapless trimming; at `rate` with
+// the library's own rate conversion when a rate is given.
+inline std::vector<uint8_t> ReferenceDecode(const std::string& path, bool mono = false,
+                                            int rate = 0) {
+    std::string forced = rate > 0 ? " -r " + std::to_string(rate) + " --resample ntom" : "";
     std::string cmd = "mpg123 -q --no-gapless " + std::string(mono ? "--mono" : "--stereo") +
-                      " -s '" + path + "' 2>/dev/null";
+                      forced + " -s '" + path + "' 2>/dev/null";
     std::vector<uint8_t> out;
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p)

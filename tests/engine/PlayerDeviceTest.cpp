@@ -12,16 +12,20 @@ namespace {
 
 using namespace zeb::test;
 
-// Makes an MP3 with real encoders: `firstHz` for `seconds`, then `secondHz`.
-std::string EncodeTones(const TempDir& dir, int firstHz, int secondHz, double seconds) {
+// Makes an MP3 with real encoders: `firstHz` for `seconds`, then `secondHz`;
+// MPEG-1 at 44100 Hz, or MPEG-2 or MPEG-2.5 at a lower `rate`.
+std::string EncodeTones(const TempDir& dir, int firstHz, int secondHz, double seconds,
+                        int rate = 44100) {
     std::string a = dir.File("a.wav"), b = dir.File("b.wav"), both = dir.File("both.wav");
-    std::string mp3 = dir.File("tones.mp3");
+    std::string mp3 = dir.File("tones" + std::to_string(rate) + ".mp3");
     std::string s = std::to_string(seconds);
-    std::string cmd = "sox -n -r 44100 -c 2 -b 16 '" + a + "' synth " + s + " sine " +
-                      std::to_string(firstHz) + " vol 0.5 && sox -n -r 44100 -c 2 -b 16 '" + b +
+    std::string r = std::to_string(rate);
+    std::string kbps = rate >= 32000 ? "192" : "32";
+    std::string cmd = "sox -n -r " + r + " -c 2 -b 16 '" + a + "' synth " + s + " sine " +
+                      std::to_string(firstHz) + " vol 0.5 && sox -n -r " + r + " -c 2 -b 16 '" + b +
                       "' synth " + s + " sine " + std::to_string(secondHz) + " vol 0.5 && sox '" +
-                      a + "' '" + b + "' '" + both + "' && lame --quiet -t -b 192 '" + both +
-                      "' '" + mp3 + "'";
+                      a + "' '" + b + "' '" + both + "' && lame --quiet -t -b " + kbps + " '" +
+                      both + "' '" + mp3 + "'";
     return std::system(cmd.c_str()) == 0 ? mp3 : std::string();
 }
 
@@ -66,6 +70,27 @@ TEST_F(PlayerDevice, PlaysTheDecodedAudioToTheEndAndReportsIt) {
     EXPECT_LT(First(low), First(high));
     EXPECT_EQ(player_.GetState(), CMpegPlayer::Stopped);
     EXPECT_EQ(ends_, 1);
+}
+
+// A quarter of 8000 Hz lies below the rates the decoder lists: it still
+// plays, whole, at 2000 Hz.
+TEST_F(PlayerDevice, QuarterRateOfAnMpeg25FileIsHeardWhole) {
+    const std::string mp3 = EncodeTones(dir_, 300, 600, 2.0, 8000);
+    ASSERT_FALSE(mp3.empty());
+    player_.SetSource(mp3);
+    player_.SetDownsampling(2);
+    Recorder recorder;
+    ASSERT_TRUE(recorder.Running());
+    StartPlaying();
+    ASSERT_TRUE(WaitForEnd(20s));
+    std::this_thread::sleep_for(300ms);
+    auto samples = recorder.Stop();
+    auto low = TonePresence(samples, 0, 300), high = TonePresence(samples, 1, 600);
+    // The 3500 bytes trimmed from the first block hold 0.44 s at 2000 Hz,
+    // part of it the decoder's silent start.
+    EXPECT_NEAR(Count(low), 165, 20) << Timeline(low);
+    EXPECT_NEAR(Count(high), 200, 20) << Timeline(high);
+    EXPECT_LT(First(low), First(high));
 }
 
 TEST_F(PlayerDevice, PauseHoldsAndResumeContinuesWithoutLoss) {

@@ -1,5 +1,6 @@
 // The whole engine decoding real files into WAV files: the samples must be
 // those of the reference decoder, less the first-block trim.
+#include "FrameReaderTestSupport.h"
 #include "engine/MpegPlayer.h"
 #include "engine/PcmTools.h"
 #include "support/TempDir.h"
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -192,6 +194,20 @@ TEST_F(PlayerWavTest, UserStopLeavesTheLastPartialBlockOut) {
     EXPECT_EQ(p.Ends(), 0); // a user stop posts no end of track
 }
 
+TEST_F(PlayerWavTest, RiffSourceWrittenToItsOwnFolderIsKeptAndTheAudioGoesBesideIt) {
+    const std::string source = dir_.File("x.wav");
+    std::filesystem::copy_file(Fixture("riff-mp3.wav"), source);
+    const std::vector<uint8_t> original = Bytes(source);
+    WavPlayer p(source); // the WAV path the controller makes for x.wav in its folder
+    ASSERT_TRUE(p.Start(source));
+    ASSERT_TRUE(p.WaitForEnd());
+    p.player.Stop();
+    EXPECT_TRUE(Bytes(source) == original);
+    WavFile wav = ReadWav(Bytes(dir_.File("x (2).wav")));
+    ASSERT_TRUE(wav.valid);
+    EXPECT_TRUE(wav.data == Tail(ReferenceDecode(source), kTrim));
+}
+
 // ------------------------------------------------------- options of play
 
 TEST_F(PlayerWavTest, ForceMonoWritesOneMixedChannel) {
@@ -219,6 +235,42 @@ TEST_F(PlayerWavTest, DownsamplingHalvesAndQuartersTheRate) {
     EXPECT_EQ(wav.rate, 11025u);
     EXPECT_NEAR(double(wav.data.size() + kTrim), full.size() / 4.0, 1152.0);
 }
+
+// MPEG-2 and MPEG-2.5 files at every down-sampling level: half or a quarter
+// of 8000 Hz lies below the rates libmpg123 lists, and must play all the same.
+class DownsampledLowRates : public PlayerWavTest,
+                            public ::testing::WithParamInterface<std::tuple<const char*, int>> {};
+
+TEST_P(DownsampledLowRates, PlayWholeAtTheReducedRate) {
+    const auto [fixture, level] = GetParam();
+    const std::string name = fixture;
+    const int streamRate = std::stoi(name.substr(name.find('-') + 1));
+    const int rate = streamRate >> level;
+    WavPlayer p(wav_);
+    p.player.SetDownsampling(level);
+    WavFile wav = PlayToEnd(fixture, &p);
+    ASSERT_TRUE(wav.valid);
+    EXPECT_EQ(wav.rate, uint32_t(rate));
+    EXPECT_EQ(wav.channels, 2);
+    std::vector<uint8_t> ref = ReferenceDecode(Fixture(fixture), false, rate);
+    ASSERT_GT(ref.size(), 4 * kTrim);
+    EXPECT_EQ(wav.data.size(), ref.size() - kTrim);
+    EXPECT_TRUE(wav.data == Tail(ref, kTrim));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, DownsampledLowRates,
+    ::testing::Combine(::testing::Values("mpeg2-22050.mp3", "mpeg2-24000.mp3", "mpeg2-16000.mp3",
+                                         "mpeg25-11025.mp3", "mpeg25-12000.mp3", "mpeg25-8000.mp3"),
+                       ::testing::Values(0, 1, 2)),
+    [](const auto& info) {
+        std::string n = std::get<0>(info.param);
+        n = n.substr(0, n.find('.'));
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return n + "_level" + std::to_string(std::get<1>(info.param));
+    });
 
 double Rms(const std::vector<uint8_t>& pcm) {
     double sum = 0;
@@ -286,6 +338,31 @@ TEST_F(PlayerWavTest, SeekAfterTheTrimLandsNearTheTarget) {
     EXPECT_LT(position, length / 2 + 500);
     EXPECT_TRUE(p.WaitForEnd(30s));
     p.player.Stop();
+}
+
+// Cover art in front: the length counts only the audio, and the seek lands
+// half-way into it and plays on to its end.
+TEST_F(PlayerWavTest, SeekBehindALargeTagLandsInTheAudio) {
+    const std::string mp3 = test::EncodeWithCoverArt(dir_, "cover", "-t -b 128 --cbr");
+    ASSERT_FALSE(mp3.empty());
+    const std::vector<uint8_t> ref = ReferenceDecode(mp3);
+    WavPlayer p(wav_);
+    ASSERT_TRUE(p.Start(mp3));
+    const int length = p.player.LengthMs();
+    EXPECT_NEAR(length, 3000, 100); // three seconds of tones
+    p.player.Seek(50);
+    const int position = p.player.PositionMs();
+    EXPECT_GE(position, length / 2);
+    EXPECT_LT(position, length / 2 + 500);
+    ASSERT_TRUE(p.WaitForEnd());
+    p.player.Stop();
+    WavFile wav = ReadWav(Bytes(wav_));
+    ASSERT_TRUE(wav.valid);
+    EXPECT_GT(wav.data.size(), ref.size() * 4 / 10);
+    EXPECT_LT(wav.data.size(), ref.size() * 8 / 10);
+    const size_t tail = 65536;
+    ASSERT_GT(wav.data.size(), tail);
+    EXPECT_TRUE(std::equal(wav.data.end() - long(tail), wav.data.end(), ref.end() - long(tail)));
 }
 
 // ------------------------------------------------------- rate change

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -93,6 +94,26 @@ TEST(WavWriter, ExistingFileIsReplaced) {
     const std::string f = ReadFile(path);
     ASSERT_EQ(f.size(), 50u);
     EXPECT_EQ(f.substr(46), "abcd");
+}
+
+TEST(WavWriter, TheFileToKeepIsRefusedUntouchedUnderAnyName) {
+    TempDir dir;
+    const std::string source = dir.File("x.wav");
+    const std::string link = dir.File("link.wav");
+    const std::string content(5000, 's');
+    WriteFile(source, content);
+    ASSERT_EQ(::link(source.c_str(), link.c_str()), 0);
+    for (const std::string& path : {source, link}) {
+        WavWriter w;
+        EXPECT_THROW(w.Create(path, 44100, 2, 16, source), EngineError) << path;
+        EXPECT_FALSE(w.IsOpen());
+        EXPECT_EQ(ReadFile(source), content) << path;
+    }
+    // Another file is replaced as usual.
+    WavWriter w;
+    w.Create(dir.File("other.wav"), 44100, 2, 16, source);
+    w.Close();
+    EXPECT_EQ(ReadFile(dir.File("other.wav")).size(), 46u);
 }
 
 TEST(WavWriter, FailuresRaiseEngineErrors) {
