@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -211,8 +212,10 @@ bool XEmbedTrayIcon::nativeEventFilter(const QByteArray& eventType, void* messag
     case XCB_CLIENT_MESSAGE: {
         const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
         if (client->window == root_ && client->type == managerAtom_ &&
-            client->data.data32[1] == selectionAtom_ && !embedded_)
+            client->data.data32[1] == selectionAtom_ && !embedded_) {
+            redocks_ = 0; // a new host gets the full number of tries
             RequestDock();
+        }
         break;
     }
     case XCB_REPARENT_NOTIFY: {
@@ -245,7 +248,8 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
     xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          size);
     xcb_flush(connection_);
-    QTimer::singleShot(kEmbeddingCheckMs << redocks_, this, &XEmbedTrayIcon::VerifyEmbedding);
+    QTimer::singleShot(kEmbeddingCheckMs << std::min(redocks_, kMaxRedocks), this,
+                       &XEmbedTrayIcon::VerifyEmbedding);
     if (callbacks_.docked)
         callbacks_.docked();
 }
