@@ -161,9 +161,11 @@ void CMpegPlayer::Play() {
     if (thread_.joinable())
         thread_.join();
     stopRequest_ = false;
+    threadRunning_ = true;
     try {
         thread_ = std::thread(&CMpegPlayer::DecodingThread, this);
     } catch (const std::system_error&) {
+        threadRunning_ = false;
         return;
     }
     started_.Wait();
@@ -171,18 +173,18 @@ void CMpegPlayer::Play() {
         stream_.Close();
 }
 
+// The decoding thread stores Stopped when it ends at any moment: the state
+// moves only by exchange, so a track that just ended stays Stopped.
 void CMpegPlayer::Pause() {
-    if (state_ != Playing)
-        return;
-    pauseRequest_ = true;
-    state_ = Paused;
+    int expected = Playing;
+    if (state_.compare_exchange_strong(expected, Paused))
+        pauseRequest_ = true;
 }
 
 void CMpegPlayer::Resume() {
-    if (state_ != Paused)
-        return;
-    pauseRequest_ = false;
-    state_ = Playing;
+    int expected = Paused;
+    if (state_.compare_exchange_strong(expected, Playing))
+        pauseRequest_ = false;
 }
 
 void CMpegPlayer::Stop() {
@@ -202,12 +204,22 @@ void CMpegPlayer::Stop() {
 
 void CMpegPlayer::Seek(int percent) {
     int s = state_;
-    if (s != Playing && s != Paused)
+    if ((s != Playing && s != Paused) || !threadRunning_)
         return;
     seekTarget_ = percent < 0 ? 0 : percent;
     seekDone_.Reset();
     seekPending_ = true;
-    seekDone_.WaitFor(kSeekWaitLimit);
+    // A thread that ends meanwhile answers the request on its way out; the
+    // wait still looks whether it is there, in case it ended just before.
+    for (auto until = std::chrono::steady_clock::now() + kSeekWaitLimit;
+         std::chrono::steady_clock::now() < until;) {
+        if (seekDone_.WaitFor(kPauseStep))
+            return;
+        if (!threadRunning_) {
+            seekPending_ = false;
+            return;
+        }
+    }
 }
 
 // ------------------------------------------------------ decoding thread
@@ -224,6 +236,7 @@ void CMpegPlayer::DecodingThread() {
             FinishAtEnd();
     }
     threadId_ = 0;
+    threadRunning_ = false;
 }
 
 bool CMpegPlayer::PrepareThread() {

@@ -52,7 +52,7 @@ public:
     void Resume();
     void Stop();
     // Seeks to a percentage of the track (negative is 0). Served by the
-    // decoding thread; ignored when no thread plays or holds the track.
+    // decoding thread; returns at once when no thread plays or holds the track.
     void Seek(int percent);
 
     int GetState() const { return state_.load(); }
@@ -97,6 +97,7 @@ private:
     AutoResetEvent seekDone_;
     AutoResetEvent started_;
     std::thread thread_;
+    std::atomic<bool> threadRunning_{false}; // from Play until the decoding thread returns
     std::atomic<int> threadId_{0};
     int forceMonoSetting_ = 0;
     int downsamplingSetting_ = 0;
