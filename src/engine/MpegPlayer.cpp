@@ -108,9 +108,19 @@ void CMpegPlayer::PublishHeader() {
 // ------------------------------------------------------------ commands
 
 bool CMpegPlayer::Open() {
+    CancelOpen();
     pauseRequest_ = false;
+    if (!Probe(params_.sourceName))
+        return false;
+    TakeOpenedSource();
+    return true;
+}
+
+// Opens the stream and looks for the first header; the stream is left open
+// at its start on success and closed on failure.
+bool CMpegPlayer::Probe(const std::string& sourceName) {
     try {
-        stream_.Open(params_.sourceName);
+        stream_.Open(sourceName);
     } catch (const EngineError&) {
         return false;
     }
@@ -124,14 +134,58 @@ bool CMpegPlayer::Open() {
             reader_.PublishTiming();
             publishedWord_ = 0;
             PublishHeader();
-            params_.seekable = stream_.Seekable();
-            state_ = Opened;
             return true;
         }
     } catch (const EngineError&) {
     }
     stream_.Close();
     return false;
+}
+
+void CMpegPlayer::TakeOpenedSource() {
+    params_.seekable = stream_.Seekable();
+    state_ = Opened;
+}
+
+uint64_t CMpegPlayer::BeginOpen(std::function<void()> done) {
+    Stop();
+    pauseRequest_ = false;
+    openPending_ = true;
+    uint64_t ticket = ++openTicket_;
+    std::string name = params_.sourceName;
+    try {
+        opener_ = std::thread([this, name, done] {
+            probeOpened_ = Probe(name);
+            done();
+        });
+    } catch (const std::system_error&) {
+        probeOpened_ = false; // FinishOpen reports the failure
+        done();
+    }
+    return ticket;
+}
+
+CMpegPlayer::OpenResult CMpegPlayer::FinishOpen(uint64_t ticket) {
+    if (ticket != openTicket_ || !openPending_)
+        return OpenResult::Cancelled;
+    if (opener_.joinable())
+        opener_.join();
+    openPending_ = false;
+    if (!probeOpened_)
+        return OpenResult::Failed;
+    TakeOpenedSource();
+    return OpenResult::Opened;
+}
+
+// Ends a probe still running on its own thread: its connect or read fails
+// at once, and its source is closed.
+void CMpegPlayer::CancelOpen() {
+    openPending_ = false;
+    if (!opener_.joinable())
+        return;
+    stream_.Abort();
+    opener_.join();
+    stream_.Close();
 }
 
 int CMpegPlayer::RateAfterDownsampling(int rate) const {
@@ -146,6 +200,7 @@ int CMpegPlayer::RateAfterDownsampling(int rate) const {
 }
 
 void CMpegPlayer::Play() {
+    CancelOpen();
     params_.forceMono = forceMonoSetting_;
     params_.downsampling = downsamplingSetting_;
     FrameHeader& h = reader_.Current();
@@ -188,6 +243,7 @@ void CMpegPlayer::Resume() {
 }
 
 void CMpegPlayer::Stop() {
+    CancelOpen();
     int s = state_;
     if (s == Playing || s == Paused) {
         stopRequest_ = true;

@@ -47,6 +47,16 @@ public:
     EqualizerFactors& Equalizer() { return equalizer_; }
 
     bool Open();
+    // Opens like Open on a thread of its own, so that a slow or dead server
+    // holds nobody. `done` runs on that thread when the probe has finished;
+    // the caller then calls FinishOpen with the ticket on its own thread.
+    // Stop, Open and a later BeginOpen abort a probe still running.
+    enum class OpenResult { Opened, Failed, Cancelled };
+    uint64_t BeginOpen(std::function<void()> done);
+    // The outcome of the probe of this ticket: Opened (the state is now
+    // Opened), Failed, or Cancelled when it was aborted or superseded.
+    OpenResult FinishOpen(uint64_t ticket);
+    bool IsOpening() const { return openPending_; }
     void Play();
     void Pause();
     void Resume();
@@ -64,6 +74,9 @@ public:
     FrameHeader CurrentHeader() const;
 
 private:
+    bool Probe(const std::string& sourceName);
+    void TakeOpenedSource();
+    void CancelOpen();
     void DecodingThread();
     bool PrepareThread();
     void RunLoop();
@@ -99,6 +112,10 @@ private:
     std::thread thread_;
     std::atomic<bool> threadRunning_{false}; // from Play until the decoding thread returns
     std::atomic<int> threadId_{0};
+    std::thread opener_;
+    std::atomic<bool> probeOpened_{false};
+    bool openPending_ = false; // from BeginOpen until FinishOpen or a cancel
+    uint64_t openTicket_ = 0;
     int forceMonoSetting_ = 0;
     int downsamplingSetting_ = 0;
     int wavPart_ = 1;
