@@ -36,7 +36,10 @@ std::string WavPathForPart(const std::string& path, int part) {
 
 } // namespace
 
-CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {}
+CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {
+    // A stop ends every wait for the device, the final drain included.
+    output_->SetInterrupt(&stopRequest_);
+}
 
 CMpegPlayer::~CMpegPlayer() {
     Stop();

@@ -92,6 +92,8 @@ public:
     DeviceQueue(int device, int rate, int channels, int bits);
     // Stops the writer, dropping what it still holds, and closes the device.
     ~DeviceQueue();
+    // Asks the writer to end at its next chance, without waiting for it.
+    void Quit();
     DeviceQueue(const DeviceQueue&) = delete;
     DeviceQueue& operator=(const DeviceQueue&) = delete;
 
@@ -110,6 +112,9 @@ public:
     // Lets the device play its buffered audio to the end.
     void DrainDevice();
     bool Failed();
+    // The writer did not answer in time: it is blocked inside the sound
+    // system, maybe for good. Later drops do not wait for it any more.
+    bool Stuck();
 
 private:
     void Open(int device, int rate, int channels, int bits);
@@ -136,6 +141,7 @@ private:
     bool drainRequested_ = false;
     bool quit_ = false;
     bool failed_ = false;
+    bool stuck_ = false;
     uint64_t piecesPlayed_ = 0;
     std::thread writer_;
 };
@@ -185,15 +191,19 @@ void DeviceQueue::Open(int device, int rate, int channels, int bits) {
 }
 
 DeviceQueue::~DeviceQueue() {
+    Quit();
+    writer_.join();
+    if (hasCurrent_ || !pending_.empty())
+        out123_drop(ao_);
+    out123_del(ao_);
+}
+
+void DeviceQueue::Quit() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
     wake_.notify_one();
-    writer_.join();
-    if (hasCurrent_ || !pending_.empty())
-        out123_drop(ao_);
-    out123_del(ao_);
 }
 
 void DeviceQueue::Push(Block block) {
@@ -243,20 +253,28 @@ void DeviceQueue::Drop() {
     std::unique_lock lock(mutex_);
     dropRequested_ = true;
     wake_.notify_one();
-    answer_.wait_for(lock, kAnswerLimit, [this] { return !dropRequested_; });
+    if (!stuck_ && !answer_.wait_for(lock, kAnswerLimit, [this] { return !dropRequested_; }))
+        stuck_ = true;
 }
 
 void DeviceQueue::DrainDevice() {
     std::unique_lock lock(mutex_);
     drainRequested_ = true;
     wake_.notify_one();
-    if (!answer_.wait_for(lock, kAnswerLimit, [this] { return !drainRequested_; }))
+    if (stuck_ || !answer_.wait_for(lock, kAnswerLimit, [this] { return !drainRequested_; })) {
         drainRequested_ = false;
+        stuck_ = true;
+    }
 }
 
 bool DeviceQueue::Failed() {
     std::lock_guard lock(mutex_);
     return failed_;
+}
+
+bool DeviceQueue::Stuck() {
+    std::lock_guard lock(mutex_);
+    return stuck_;
 }
 
 bool DeviceQueue::HasWork() const {
@@ -359,6 +377,17 @@ private:
     Clock::time_point since_;
 };
 
+// A device whose writer is blocked inside the sound system cannot be closed
+// without waiting for it, maybe for ever: it is told to quit and kept here,
+// so the writer finds its queue when it wakes, and closing goes on.
+void AbandonStuckDevice(std::unique_ptr<DeviceQueue> device) {
+    static std::mutex mutex;
+    static auto* abandoned = new std::vector<std::unique_ptr<DeviceQueue>>();
+    device->Quit();
+    std::lock_guard lock(mutex);
+    abandoned->push_back(std::move(device));
+}
+
 } // namespace
 
 CWaveOut::CWaveOut() = default;
@@ -441,7 +470,7 @@ int CWaveOut::WriteToDevice(const char* data, int length) {
     StallWatch watch(*device_);
     while (queued_ >= std::max(1, config_.blockCount)) {
         device_->WaitForFinished(kWaitStep);
-        if (paused_)
+        if (paused_ || Interrupted())
             return -1;
         Collect();
         if (device_->Failed() || watch.Stalled())
@@ -497,7 +526,7 @@ bool CWaveOut::WaitUntilPlayed() {
     while (queued_ != 0) {
         device_->WaitForFinished(kWaitStep);
         Collect();
-        if (watch.Stalled())
+        if (watch.Stalled() || Interrupted())
             return false;
     }
     return true;
@@ -532,6 +561,8 @@ void CWaveOut::CloseDevice() {
     // or has stopped taking them.
     if (paused_ || !WaitUntilPlayed())
         device_->Drop();
+    if (device_->Stuck())
+        AbandonStuckDevice(std::move(device_));
     device_.reset();
     spare_.clear();
     queued_ = 0;
