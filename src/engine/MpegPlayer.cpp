@@ -1,12 +1,10 @@
 #include "engine/MpegPlayer.h"
 
 #include "engine/EngineError.h"
+#include "engine/ThreadPriority.h"
 #include "engine/WaveOut.h"
 
 #include <chrono>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace zeb {
 
@@ -18,11 +16,6 @@ constexpr auto kPauseStep = 77ms;
 // A seek waits for the decoding thread at most this long; a thread stuck on
 // a stalled server serves the request later.
 constexpr auto kSeekWaitLimit = 10s;
-
-// Thread priorities -2..+2 as nice values of the decoding thread.
-int NiceForPriority(int priority) {
-    return -5 * priority;
-}
 
 // A WAV file holds one rate only: after a rate change the audio goes on in
 // "name (2).wav", "name (3).wav", ... instead of replacing what was written.
@@ -75,14 +68,17 @@ void CMpegPlayer::SetPriority(int prioritySetting) {
     if (prioritySetting < 1 || prioritySetting > 5)
         return;
     params_.threadPriority = prioritySetting - 3;
-    ApplyThreadPriority();
+    priorityStep_ = params_.threadPriority;
+    priorityChanged_ = true; // a running thread applies it after its frame
 }
 
+// On the decoding thread: its own nice value and the device writer's follow
+// the step, relative to the process.
 void CMpegPlayer::ApplyThreadPriority() {
-    int tid = threadId_.load();
-    if (tid != 0)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid),
-                      NiceForPriority(params_.threadPriority));
+    priorityChanged_ = false;
+    int nice = NiceForPriorityStep(priorityStep_);
+    SetThreadNice(CurrentThreadId(), nice);
+    output_->SetNice(nice);
 }
 
 void CMpegPlayer::SetBufferLevels(int buffers, int inputBuffers) {
@@ -284,7 +280,7 @@ void CMpegPlayer::Seek(int percent) {
 // ------------------------------------------------------ decoding thread
 
 void CMpegPlayer::DecodingThread() {
-    threadId_ = static_cast<int>(::syscall(SYS_gettid));
+    NameCurrentThread("zeb-decode");
     ApplyThreadPriority();
     if (PrepareThread()) {
         RunLoop();
@@ -294,7 +290,6 @@ void CMpegPlayer::DecodingThread() {
         else
             FinishAtEnd();
     }
-    threadId_ = 0;
     threadRunning_ = false;
 }
 
@@ -363,6 +358,8 @@ void CMpegPlayer::RunLoop() {
                 ReopenOutputAt(rate, sink);
             decoder_.FollowEqualizer(equalizer_);
             decoder_.DecodeFrame(reader_.Current(), body, sink);
+            if (priorityChanged_)
+                ApplyThreadPriority();
             if (pauseRequest_ && !WaitWhilePaused())
                 break;
         } catch (const EngineError&) {
@@ -411,6 +408,8 @@ bool CMpegPlayer::WaitWhilePaused() {
         output_->Pause();
     bool ok = true;
     while (pauseRequest_ && !stopRequest_) {
+        if (priorityChanged_)
+            ApplyThreadPriority();
         if (seekPending_.exchange(false) && !ServeSeek()) {
             ok = false;
             break;

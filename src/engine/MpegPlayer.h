@@ -37,8 +37,11 @@ public:
     void SetOutputKind(int kind); // 0 sound device, 1 WAV file
     void SetDevice(int device);   // -1 the default output
     void SetNotify(EndCallback callback);
-    // The Priority setting: 1..5 give the thread priorities -2..+2; other
-    // values leave it alone. Applied at once to a running thread.
+    // The Priority setting: 1..5 give the thread priorities -2..+2, steps of
+    // nice values from the process's own; other values leave it alone. A
+    // running thread applies it after its current frame, to itself and to
+    // the device writer; what the system refuses is reported on standard
+    // error and applies from the next play.
     void SetPriority(int prioritySetting);
     // Buffers and InputBuffers levels 0..4; values outside keep the last choice.
     void SetBufferLevels(int buffers, int inputBuffers);
@@ -111,7 +114,8 @@ private:
     AutoResetEvent started_;
     std::thread thread_;
     std::atomic<bool> threadRunning_{false}; // from Play until the decoding thread returns
-    std::atomic<int> threadId_{0};
+    std::atomic<int> priorityStep_{0};
+    std::atomic<bool> priorityChanged_{false};
     std::thread opener_;
     std::atomic<bool> probeOpened_{false};
     bool openPending_ = false; // from BeginOpen until FinishOpen or a cancel

@@ -1,6 +1,7 @@
 #include "engine/WaveOut.h"
 
 #include "engine/EngineError.h"
+#include "engine/ThreadPriority.h"
 #include "engine/WavWriter.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <out123.h>
 #include <system_error>
 #include <thread>
@@ -94,6 +96,8 @@ public:
     ~DeviceQueue();
     // Asks the writer to end at its next chance, without waiting for it.
     void Quit();
+    // Gives the writer thread this nice value, now or as soon as it runs.
+    void SetNice(int nice);
     DeviceQueue(const DeviceQueue&) = delete;
     DeviceQueue& operator=(const DeviceQueue&) = delete;
 
@@ -142,6 +146,8 @@ private:
     bool quit_ = false;
     bool failed_ = false;
     bool stuck_ = false;
+    int writerTid_ = 0;
+    std::optional<int> wantedNice_;
     uint64_t piecesPlayed_ = 0;
     std::thread writer_;
 };
@@ -204,6 +210,13 @@ void DeviceQueue::Quit() {
         quit_ = true;
     }
     wake_.notify_one();
+}
+
+void DeviceQueue::SetNice(int nice) {
+    std::lock_guard lock(mutex_);
+    wantedNice_ = nice;
+    if (writerTid_ != 0)
+        SetThreadNice(writerTid_, nice);
 }
 
 void DeviceQueue::Push(Block block) {
@@ -284,7 +297,11 @@ bool DeviceQueue::HasWork() const {
 }
 
 void DeviceQueue::Run() {
+    NameCurrentThread("zeb-output");
     std::unique_lock lock(mutex_);
+    writerTid_ = CurrentThreadId();
+    if (wantedNice_)
+        SetThreadNice(writerTid_, *wantedNice_);
     for (;;) {
         wake_.wait(lock, [this] { return HasWork(); });
         if (quit_)
@@ -493,6 +510,11 @@ int CWaveOut::WriteToWavFile(const char* data, int length) {
     wav_->Write(data, static_cast<size_t>(length));
     std::this_thread::sleep_for(std::chrono::milliseconds(kWavBlockPauseMs));
     return length;
+}
+
+void CWaveOut::SetNice(int nice) {
+    if (device_)
+        device_->SetNice(nice);
 }
 
 void CWaveOut::Collect() {

@@ -49,6 +49,9 @@ public:
     // player's stop request): a waiting Write drops its block, and Drain and
     // Close stop waiting for queued blocks, which Close then drops.
     void SetInterrupt(const std::atomic<bool>* interrupt) { interrupt_ = interrupt; }
+    // The nice value of the device writer thread; a writer started later
+    // takes that of the thread that opens the output.
+    void SetNice(int nice);
 
     // Opens the device (EngineError::NoDevice when no output can be opened at
     // all) or creates the WAV file; sets the first-block trim.

@@ -12,6 +12,10 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -63,6 +67,26 @@ private:
     }
     pid_t pid_;
 };
+
+// The nice value of this process's thread named `name`, or nothing.
+std::optional<int> NiceOfThread(const std::string& name) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string line;
+        if (!std::getline(comm, line) || line != name)
+            continue;
+        std::ifstream stat(task.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        // Fields after the name in parentheses: state is field 3, nice field 19.
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && fields >> field; ++i) {
+            if (i == 19)
+                return std::stoi(field);
+        }
+    }
+    return std::nullopt;
+}
 
 class PlayerDevice : public ::testing::Test {
 protected:
@@ -178,6 +202,32 @@ TEST_F(PlayerDevice, StopReturnsWhileTheSoundServerTakesNothing) {
     // The server answers again: the next play works.
     StartPlaying();
     EXPECT_TRUE(WaitForEnd(30s));
+}
+
+// The process runs at nice 4 (its main thread, which the priority setting
+// moves); the playback threads' steps count from there, and the device
+// writer follows every change.
+TEST_F(PlayerDevice, PriorityStepsCountFromTheProcessAndReachTheWriter) {
+    const int saved = ::getpriority(PRIO_PROCESS, 0);
+    ASSERT_EQ(::setpriority(PRIO_PROCESS, 0, 4), 0);
+    auto both = [&](int nice) {
+        for (auto until = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms)) {
+            if (NiceOfThread("zeb-decode") == nice && NiceOfThread("zeb-output") == nice)
+                return true;
+        }
+        return false;
+    };
+    player_.SetPriority(3);
+    StartPlaying(4);
+    EXPECT_TRUE(both(4)) << "normal is the process's own level";
+    player_.SetPriority(1);
+    EXPECT_TRUE(both(14)) << "lowest";
+    player_.Pause();
+    player_.SetPriority(4);
+    EXPECT_TRUE(both(-1)) << "above normal, set while paused";
+    player_.Stop();
+    ::setpriority(PRIO_PROCESS, 0, saved);
 }
 
 TEST_F(PlayerDevice, SeekDropsTheQueuedAudio) {
