@@ -28,14 +28,18 @@ CInputStream::~CInputStream() {
 }
 
 void CInputStream::Open(const std::string& name) {
-    Release();
-    size_ = 0;
-    isUrl_ = IsUrlName(name);
-    std::shared_ptr<ByteSource> source;
-    if (isUrl_)
+    std::unique_ptr<ByteSource> source;
+    if (IsUrlName(name))
         source = MakeUrlSource(name);
     else
         source = FileSource::Open(name);
+    OpenSource(std::move(source), name);
+}
+
+void CInputStream::OpenSource(std::shared_ptr<ByteSource> source, const std::string& name) {
+    Release();
+    size_ = 0;
+    isUrl_ = IsUrlName(name);
     if (!source || !Publish(source) || !source->Connect()) {
         Release();
         throw EngineError(EngineError::SourceOpen, "cannot open " + name);

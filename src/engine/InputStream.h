@@ -27,6 +27,9 @@ public:
     // Opens the source; raises EngineError on failure and stays closed.
     // An Abort from another thread ends a connect that waits for a server.
     void Open(const std::string& name);
+    // Opens a source made elsewhere like Open; `name` tells whether it
+    // counts as an address.
+    void OpenSource(std::shared_ptr<ByteSource> source, const std::string& name);
     // Closes the source; harmless when nothing is open. Safe to call from
     // another thread while a read blocks: the read then fails at once.
     // Clears an Abort.
