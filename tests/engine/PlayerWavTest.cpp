@@ -303,7 +303,9 @@ TEST_F(PlayerWavTest, PauseAndResumeRacingTheEndOfTheTrackLeaveItStopped) {
         WavPlayer p(wav_);
         ASSERT_TRUE(p.Start(Fixture("cbr128.mp3")));
         int nearEnd = p.player.LengthMs() - 400;
-        while (p.Ends() == 0 && p.player.PositionMs() < nearEnd)
+        for (auto until = std::chrono::steady_clock::now() + 60s;
+             p.Ends() == 0 && p.player.PositionMs() < nearEnd &&
+             std::chrono::steady_clock::now() < until;)
             std::this_thread::sleep_for(5ms);
         while (p.Ends() == 0) {
             p.player.Pause();
