@@ -15,7 +15,7 @@
 
 namespace zeb {
 // Only local files are fuzzed; network sources are not linked in.
-std::unique_ptr<ByteSource> OpenUrlSource(const std::string&) {
+std::unique_ptr<ByteSource> MakeUrlSource(const std::string&) {
     return nullptr;
 }
 } // namespace zeb

@@ -13,6 +13,10 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
 
+    // Makes the source ready to read; a network source connects here, where
+    // Abort from another thread ends the wait. False when it cannot be opened.
+    virtual bool Connect() { return true; }
+
     // Bytes delivered (fewer than n only at the end of the data), 0 at the
     // end, -1 when the read failed or the source was aborted.
     virtual ssize_t Read(void* buffer, size_t n) = 0;

@@ -11,7 +11,8 @@ namespace zeb {
 // A local file, read with plain system calls.
 class FileSource : public ByteSource {
 public:
-    // Nothing when the file cannot be opened for reading (or is a folder).
+    // Nothing when the file cannot be opened for reading or is not a
+    // regular file (a folder, a FIFO, a device).
     static std::unique_ptr<FileSource> Open(const std::string& path);
     ~FileSource() override;
 

@@ -334,21 +334,36 @@ void CFrameRing::Allocate(int slots) {
 
 void CFrameRing::Release() {
     std::vector<Slot>().swap(slots_);
+    broken_ = {};
+}
+
+int CFrameRing::RefillStart(int firstSlot, const CFrameReader& reader) const {
+    bool resume = broken_.slot > firstSlot && broken_.counter == reader.FrameCounter() &&
+                  broken_.offset == reader.stream_.Offset();
+    return resume ? broken_.slot : firstSlot;
 }
 
 // Every slot from `firstSlot` on is marked empty before reading, so a read
 // error that ends the refill early never leaves an old frame marked as new.
+// The next call goes on behind the frames read before the error.
 void CFrameRing::Fill(int firstSlot, CFrameReader& reader) {
     const int n = Slots();
     if (firstSlot < 0 || firstSlot >= n ||
         reader.FrameCounter() % uint32_t(n) != uint32_t(firstSlot))
         return;
-    for (int s = firstSlot; s < n; ++s)
+    const int start = RefillStart(firstSlot, reader);
+    broken_ = {};
+    for (int s = start; s < n; ++s)
         slots_[size_t(s)].filled = false;
-    for (int s = firstSlot; s < n; ++s) {
+    for (int s = start; s < n; ++s) {
         Slot& slot = slots_[size_t(s)];
-        if (reader.ReadHeader(reader.current_) == 0)
-            return;
+        try {
+            if (reader.ReadHeader(reader.current_) == 0)
+                return;
+        } catch (const EngineError&) {
+            broken_ = {s, reader.FrameCounter(), reader.stream_.Offset()};
+            throw;
+        }
         slot.header = reader.current_;
         if (!reader.ReadBody(slot.header, slot.body.data()))
             return;

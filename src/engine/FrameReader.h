@@ -130,7 +130,18 @@ private:
         std::vector<uint8_t> body;
         bool filled = false;
     };
+    // Where a refill that a read error broke off goes on, so the frames it
+    // had read are kept: the slot, and the frame counter and stream offset
+    // it stopped at (a seek changes them and starts afresh).
+    struct BrokenRefill {
+        int slot = -1;
+        uint32_t counter = 0;
+        uint64_t offset = 0;
+    };
+    int RefillStart(int firstSlot, const CFrameReader& reader) const;
+
     std::vector<Slot> slots_;
+    BrokenRefill broken_;
 };
 
 } // namespace zeb

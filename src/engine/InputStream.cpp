@@ -28,12 +28,22 @@ CInputStream::~CInputStream() {
 }
 
 void CInputStream::Open(const std::string& name) {
-    Close();
+    std::unique_ptr<ByteSource> source;
+    if (IsUrlName(name))
+        source = MakeUrlSource(name);
+    else
+        source = FileSource::Open(name);
+    OpenSource(std::move(source), name);
+}
+
+void CInputStream::OpenSource(std::shared_ptr<ByteSource> source, const std::string& name) {
+    Release();
     size_ = 0;
     isUrl_ = IsUrlName(name);
-    std::unique_ptr<ByteSource> source = isUrl_ ? OpenUrlSource(name) : FileSource::Open(name);
-    if (!source)
+    if (!source || !Publish(source) || !source->Connect()) {
+        Release();
         throw EngineError(EngineError::SourceOpen, "cannot open " + name);
+    }
     seekable_ = false;
     size_ = 0;
     if (!isUrl_) {
@@ -44,21 +54,27 @@ void CInputStream::Open(const std::string& name) {
         seekable_ = true;
     }
     if (!source->SeekTo(0)) {
-        if (!isUrl_)
+        if (!isUrl_) {
+            Release();
             throw EngineError(EngineError::SourceSeek, "cannot rewind " + name);
+        }
         seekable_ = false;
     }
     if (isUrl_ && !source->Seekable())
         seekable_ = false;
-    {
-        std::lock_guard lock(sourceMutex_);
-        source_ = std::move(source);
-    }
     offset_ = 0;
     open_ = true;
 }
 
-void CInputStream::Close() {
+bool CInputStream::Publish(const std::shared_ptr<ByteSource>& source) {
+    std::lock_guard lock(sourceMutex_);
+    if (aborted_)
+        return false;
+    source_ = source;
+    return true;
+}
+
+void CInputStream::Release() {
     std::shared_ptr<ByteSource> old;
     {
         std::lock_guard lock(sourceMutex_);
@@ -70,8 +86,15 @@ void CInputStream::Close() {
     open_ = false;
 }
 
+void CInputStream::Close() {
+    Release();
+    std::lock_guard lock(sourceMutex_);
+    aborted_ = false;
+}
+
 void CInputStream::Abort() {
     std::lock_guard lock(sourceMutex_);
+    aborted_ = true;
     if (source_)
         source_->Abort();
 }

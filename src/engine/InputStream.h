@@ -25,11 +25,17 @@ public:
     CInputStream& operator=(const CInputStream&) = delete;
 
     // Opens the source; raises EngineError on failure and stays closed.
+    // An Abort from another thread ends a connect that waits for a server.
     void Open(const std::string& name);
+    // Opens a source made elsewhere like Open; `name` tells whether it
+    // counts as an address.
+    void OpenSource(std::shared_ptr<ByteSource> source, const std::string& name);
     // Closes the source; harmless when nothing is open. Safe to call from
     // another thread while a read blocks: the read then fails at once.
+    // Clears an Abort.
     void Close();
-    // Ends a blocked read from another thread without closing.
+    // Ends a blocked read or open from another thread without closing; an
+    // open that starts later fails at once, until Close.
     void Abort();
 
     // Exactly four bytes as a big-endian number; false at the end or on failure.
@@ -52,11 +58,15 @@ public:
 
 private:
     ssize_t ReadSome(void* buffer, size_t n);
+    // Makes source the one Abort reaches; false when an Abort came first.
+    bool Publish(const std::shared_ptr<ByteSource>& source);
+    void Release();
     // The source in use, kept alive for the call even if Close runs meanwhile.
     std::shared_ptr<ByteSource> CurrentSource();
 
     std::mutex sourceMutex_; // guards replacing the source against Abort/Close
     std::shared_ptr<ByteSource> source_;
+    bool aborted_ = false; // guarded by sourceMutex_
     bool open_ = false;
     bool isUrl_ = false;
     bool seekable_ = false;
@@ -64,7 +74,8 @@ private:
     uint64_t offset_ = 0;
 };
 
-// Opens an http:// or ftp:// address; nothing when it cannot be opened.
-std::unique_ptr<ByteSource> OpenUrlSource(const std::string& url);
+// An http:// or ftp:// address, not yet connected (ByteSource::Connect);
+// nothing when no transfer can be set up at all.
+std::unique_ptr<ByteSource> MakeUrlSource(const std::string& url);
 
 } // namespace zeb

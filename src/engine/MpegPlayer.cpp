@@ -1,12 +1,10 @@
 #include "engine/MpegPlayer.h"
 
 #include "engine/EngineError.h"
+#include "engine/ThreadPriority.h"
 #include "engine/WaveOut.h"
 
 #include <chrono>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace zeb {
 
@@ -19,14 +17,12 @@ constexpr auto kPauseStep = 77ms;
 // a stalled server serves the request later.
 constexpr auto kSeekWaitLimit = 10s;
 
-// Thread priorities -2..+2 as nice values of the decoding thread.
-int NiceForPriority(int priority) {
-    return -5 * priority;
-}
-
 } // namespace
 
-CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {}
+CMpegPlayer::CMpegPlayer() : reader_(stream_), output_(std::make_unique<CWaveOut>()) {
+    // A stop ends every wait for the device, the final drain included.
+    output_->SetInterrupt(&stopRequest_);
+}
 
 CMpegPlayer::~CMpegPlayer() {
     Stop();
@@ -62,14 +58,17 @@ void CMpegPlayer::SetPriority(int prioritySetting) {
     if (prioritySetting < 1 || prioritySetting > 5)
         return;
     params_.threadPriority = prioritySetting - 3;
-    ApplyThreadPriority();
+    priorityStep_ = params_.threadPriority;
+    priorityChanged_ = true; // a running thread applies it after its frame
 }
 
+// On the decoding thread: its own nice value and the device writer's follow
+// the step, relative to the process.
 void CMpegPlayer::ApplyThreadPriority() {
-    int tid = threadId_.load();
-    if (tid != 0)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid),
-                      NiceForPriority(params_.threadPriority));
+    priorityChanged_ = false;
+    int nice = NiceForPriorityStep(priorityStep_);
+    SetThreadNice(CurrentThreadId(), nice);
+    output_->SetNice(nice);
 }
 
 void CMpegPlayer::SetBufferLevels(int buffers, int inputBuffers) {
@@ -98,9 +97,19 @@ void CMpegPlayer::PublishHeader() {
 // ------------------------------------------------------------ commands
 
 bool CMpegPlayer::Open() {
+    CancelOpen();
     pauseRequest_ = false;
+    if (!Probe(params_.sourceName))
+        return false;
+    TakeOpenedSource();
+    return true;
+}
+
+// Opens the stream and looks for the first header; the stream is left open
+// at its start on success and closed on failure.
+bool CMpegPlayer::Probe(const std::string& sourceName) {
     try {
-        stream_.Open(params_.sourceName);
+        stream_.Open(sourceName);
     } catch (const EngineError&) {
         return false;
     }
@@ -114,14 +123,58 @@ bool CMpegPlayer::Open() {
             reader_.PublishTiming();
             publishedWord_ = 0;
             PublishHeader();
-            params_.seekable = stream_.Seekable();
-            state_ = Opened;
             return true;
         }
     } catch (const EngineError&) {
     }
     stream_.Close();
     return false;
+}
+
+void CMpegPlayer::TakeOpenedSource() {
+    params_.seekable = stream_.Seekable();
+    state_ = Opened;
+}
+
+uint64_t CMpegPlayer::BeginOpen(std::function<void()> done) {
+    Stop();
+    pauseRequest_ = false;
+    openPending_ = true;
+    uint64_t ticket = ++openTicket_;
+    std::string name = params_.sourceName;
+    try {
+        opener_ = std::thread([this, name, done] {
+            probeOpened_ = Probe(name);
+            done();
+        });
+    } catch (const std::system_error&) {
+        probeOpened_ = false; // FinishOpen reports the failure
+        done();
+    }
+    return ticket;
+}
+
+CMpegPlayer::OpenResult CMpegPlayer::FinishOpen(uint64_t ticket) {
+    if (ticket != openTicket_ || !openPending_)
+        return OpenResult::Cancelled;
+    if (opener_.joinable())
+        opener_.join();
+    openPending_ = false;
+    if (!probeOpened_)
+        return OpenResult::Failed;
+    TakeOpenedSource();
+    return OpenResult::Opened;
+}
+
+// Ends a probe still running on its own thread: its connect or read fails
+// at once, and its source is closed.
+void CMpegPlayer::CancelOpen() {
+    openPending_ = false;
+    if (!opener_.joinable())
+        return;
+    stream_.Abort();
+    opener_.join();
+    stream_.Close();
 }
 
 int CMpegPlayer::RateAfterDownsampling(int rate) const {
@@ -136,6 +189,7 @@ int CMpegPlayer::RateAfterDownsampling(int rate) const {
 }
 
 void CMpegPlayer::Play() {
+    CancelOpen();
     params_.forceMono = forceMonoSetting_;
     params_.downsampling = downsamplingSetting_;
     FrameHeader& h = reader_.Current();
@@ -151,9 +205,11 @@ void CMpegPlayer::Play() {
     if (thread_.joinable())
         thread_.join();
     stopRequest_ = false;
+    threadRunning_ = true;
     try {
         thread_ = std::thread(&CMpegPlayer::DecodingThread, this);
     } catch (const std::system_error&) {
+        threadRunning_ = false;
         return;
     }
     started_.Wait();
@@ -161,21 +217,22 @@ void CMpegPlayer::Play() {
         stream_.Close();
 }
 
+// The decoding thread stores Stopped when it ends at any moment: the state
+// moves only by exchange, so a track that just ended stays Stopped.
 void CMpegPlayer::Pause() {
-    if (state_ != Playing)
-        return;
-    pauseRequest_ = true;
-    state_ = Paused;
+    int expected = Playing;
+    if (state_.compare_exchange_strong(expected, Paused))
+        pauseRequest_ = true;
 }
 
 void CMpegPlayer::Resume() {
-    if (state_ != Paused)
-        return;
-    pauseRequest_ = false;
-    state_ = Playing;
+    int expected = Paused;
+    if (state_.compare_exchange_strong(expected, Playing))
+        pauseRequest_ = false;
 }
 
 void CMpegPlayer::Stop() {
+    CancelOpen();
     int s = state_;
     if (s == Playing || s == Paused) {
         stopRequest_ = true;
@@ -192,18 +249,28 @@ void CMpegPlayer::Stop() {
 
 void CMpegPlayer::Seek(int percent) {
     int s = state_;
-    if (s != Playing && s != Paused)
+    if ((s != Playing && s != Paused) || !threadRunning_)
         return;
     seekTarget_ = percent < 0 ? 0 : percent;
     seekDone_.Reset();
     seekPending_ = true;
-    seekDone_.WaitFor(kSeekWaitLimit);
+    // A thread that ends meanwhile answers the request on its way out; the
+    // wait still looks whether it is there, in case it ended just before.
+    for (auto until = std::chrono::steady_clock::now() + kSeekWaitLimit;
+         std::chrono::steady_clock::now() < until;) {
+        if (seekDone_.WaitFor(kPauseStep))
+            return;
+        if (!threadRunning_) {
+            seekPending_ = false;
+            return;
+        }
+    }
 }
 
 // ------------------------------------------------------ decoding thread
 
 void CMpegPlayer::DecodingThread() {
-    threadId_ = static_cast<int>(::syscall(SYS_gettid));
+    NameCurrentThread("zeb-decode");
     ApplyThreadPriority();
     if (PrepareThread()) {
         RunLoop();
@@ -213,7 +280,7 @@ void CMpegPlayer::DecodingThread() {
         else
             FinishAtEnd();
     }
-    threadId_ = 0;
+    threadRunning_ = false;
 }
 
 bool CMpegPlayer::PrepareThread() {
@@ -283,6 +350,8 @@ void CMpegPlayer::RunLoop() {
                 ReopenOutputAt(rate, sink);
             decoder_.FollowEqualizer(equalizer_);
             decoder_.DecodeFrame(reader_.Current(), body, sink);
+            if (priorityChanged_)
+                ApplyThreadPriority();
             if (pauseRequest_ && !WaitWhilePaused())
                 break;
         } catch (const EngineError&) {
@@ -338,6 +407,8 @@ bool CMpegPlayer::WaitWhilePaused() {
         output_->Pause();
     bool ok = true;
     while (pauseRequest_ && !stopRequest_) {
+        if (priorityChanged_)
+            ApplyThreadPriority();
         if (seekPending_.exchange(false) && !ServeSeek()) {
             ok = false;
             break;

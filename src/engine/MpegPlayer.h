@@ -37,8 +37,11 @@ public:
     void SetOutputKind(int kind); // 0 sound device, 1 WAV file
     void SetDevice(int device);   // -1 the default output
     void SetNotify(EndCallback callback);
-    // The Priority setting: 1..5 give the thread priorities -2..+2; other
-    // values leave it alone. Applied at once to a running thread.
+    // The Priority setting: 1..5 give the thread priorities -2..+2, steps of
+    // nice values from the process's own; other values leave it alone. A
+    // running thread applies it after its current frame, to itself and to
+    // the device writer; what the system refuses is reported on standard
+    // error and applies from the next play.
     void SetPriority(int prioritySetting);
     // Buffers and InputBuffers levels 0..4; values outside keep the last choice.
     void SetBufferLevels(int buffers, int inputBuffers);
@@ -47,12 +50,22 @@ public:
     EqualizerFactors& Equalizer() { return equalizer_; }
 
     bool Open();
+    // Opens like Open on a thread of its own, so that a slow or dead server
+    // holds nobody. `done` runs on that thread when the probe has finished;
+    // the caller then calls FinishOpen with the ticket on its own thread.
+    // Stop, Open and a later BeginOpen abort a probe still running.
+    enum class OpenResult { Opened, Failed, Cancelled };
+    uint64_t BeginOpen(std::function<void()> done);
+    // The outcome of the probe of this ticket: Opened (the state is now
+    // Opened), Failed, or Cancelled when it was aborted or superseded.
+    OpenResult FinishOpen(uint64_t ticket);
+    bool IsOpening() const { return openPending_; }
     void Play();
     void Pause();
     void Resume();
     void Stop();
     // Seeks to a percentage of the track (negative is 0). Served by the
-    // decoding thread; ignored when no thread plays or holds the track.
+    // decoding thread; returns at once when no thread plays or holds the track.
     void Seek(int percent);
 
     int GetState() const { return state_.load(); }
@@ -64,6 +77,9 @@ public:
     FrameHeader CurrentHeader() const;
 
 private:
+    bool Probe(const std::string& sourceName);
+    void TakeOpenedSource();
+    void CancelOpen();
     void DecodingThread();
     bool PrepareThread();
     void RunLoop();
@@ -97,7 +113,13 @@ private:
     AutoResetEvent seekDone_;
     AutoResetEvent started_;
     std::thread thread_;
-    std::atomic<int> threadId_{0};
+    std::atomic<bool> threadRunning_{false}; // from Play until the decoding thread returns
+    std::atomic<int> priorityStep_{0};
+    std::atomic<bool> priorityChanged_{false};
+    std::thread opener_;
+    std::atomic<bool> probeOpened_{false};
+    bool openPending_ = false; // from BeginOpen until FinishOpen or a cancel
+    uint64_t openTicket_ = 0;
     int forceMonoSetting_ = 0;
     int downsamplingSetting_ = 0;
     int wavPart_ = 1;

@@ -275,8 +275,8 @@ void UrlTransfer::HeaderLine(std::string_view line) {
 
 // ---------------------------------------------------------------------------
 
-std::unique_ptr<ByteSource> OpenUrlSource(const std::string& url) {
-    return UrlSource::Open(url);
+std::unique_ptr<ByteSource> MakeUrlSource(const std::string& url) {
+    return UrlSource::Create(url);
 }
 
 UrlSource::UrlSource(const std::string& url, const UrlSourceOptions& options)
@@ -291,20 +291,34 @@ UrlSource::~UrlSource() {
 
 std::unique_ptr<UrlSource> UrlSource::Open(const std::string& url,
                                            const UrlSourceOptions& options) {
+    std::unique_ptr<UrlSource> source = Create(url, options);
+    if (!source || !source->Connect())
+        return nullptr;
+    return source;
+}
+
+std::unique_ptr<UrlSource> UrlSource::Create(const std::string& url,
+                                             const UrlSourceOptions& options) {
     InitCurlOnce();
     std::unique_ptr<UrlSource> source(new UrlSource(url, options));
     if (!source->multi_)
         return nullptr;
-    std::unique_ptr<UrlTransfer> transfer = source->StartTransfer(0);
-    if (!transfer)
-        return nullptr;
-    if (source->http_) {
-        int64_t length = transfer->ContentLength();
-        source->size_ = length > 0 ? static_cast<uint64_t>(length) : 0;
-        source->tryRanges_ = !transfer->RefusesRanges();
-    }
-    source->Install(std::move(transfer), 0);
     return source;
+}
+
+bool UrlSource::Connect() {
+    if (live_)
+        return true;
+    std::unique_ptr<UrlTransfer> transfer = StartTransfer(0);
+    if (!transfer)
+        return false;
+    if (http_) {
+        int64_t length = transfer->ContentLength();
+        size_ = length > 0 ? static_cast<uint64_t>(length) : 0;
+        tryRanges_ = !transfer->RefusesRanges();
+    }
+    Install(std::move(transfer), 0);
+    return true;
 }
 
 void UrlSource::Abort() {

@@ -46,10 +46,16 @@ public:
     static constexpr size_t kReplayCap = 2 * 1024 * 1024;
     static constexpr uint64_t kDiscardLimit = 64 * 1024;
 
-    // Nothing when the address cannot be reached, the server refuses it
-    // (HTTP status 400 and above, FTP errors) or no answer came in time.
+    // Create and Connect: nothing when the address cannot be opened.
     static std::unique_ptr<UrlSource> Open(const std::string& url,
                                            const UrlSourceOptions& options = {});
+    // A source that has not connected yet; nothing when curl cannot be set up.
+    static std::unique_ptr<UrlSource> Create(const std::string& url,
+                                             const UrlSourceOptions& options = {});
+    // False when the address cannot be reached, the server refuses it (HTTP
+    // status 400 and above, FTP errors), no answer came in time, or Abort
+    // was called.
+    bool Connect() override;
     ~UrlSource() override;
     UrlSource(const UrlSource&) = delete;
     UrlSource& operator=(const UrlSource&) = delete;

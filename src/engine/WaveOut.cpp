@@ -1,6 +1,7 @@
 #include "engine/WaveOut.h"
 
 #include "engine/EngineError.h"
+#include "engine/ThreadPriority.h"
 #include "engine/WavWriter.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <out123.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -145,6 +147,10 @@ public:
     DeviceQueue(int device, int rate, int channels, int bits);
     // Stops the writer, dropping what it still holds, and closes the device.
     ~DeviceQueue();
+    // Asks the writer to end at its next chance, without waiting for it.
+    void Quit();
+    // Gives the writer thread this nice value, now or as soon as it runs.
+    void SetNice(int nice);
     DeviceQueue(const DeviceQueue&) = delete;
     DeviceQueue& operator=(const DeviceQueue&) = delete;
 
@@ -165,6 +171,9 @@ public:
     bool Failed();
     // The rate the device was started with.
     int Rate() const { return rate_; }
+    // The writer did not answer in time: it is blocked inside the sound
+    // system, maybe for good. Later drops do not wait for it any more.
+    bool Stuck();
 
 private:
     void Open(int device, int rate, int channels, int bits);
@@ -194,6 +203,9 @@ private:
     bool drainRequested_ = false;
     bool quit_ = false;
     bool failed_ = false;
+    bool stuck_ = false;
+    int writerTid_ = 0;
+    std::optional<int> wantedNice_;
     uint64_t piecesPlayed_ = 0;
     std::thread writer_;
 };
@@ -261,15 +273,26 @@ bool DeviceQueue::StartAtNearestRate(int rate, int channels, int encoding,
 }
 
 DeviceQueue::~DeviceQueue() {
+    Quit();
+    writer_.join();
+    if (hasCurrent_ || !pending_.empty())
+        out123_drop(ao_);
+    out123_del(ao_);
+}
+
+void DeviceQueue::Quit() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
     wake_.notify_one();
-    writer_.join();
-    if (hasCurrent_ || !pending_.empty())
-        out123_drop(ao_);
-    out123_del(ao_);
+}
+
+void DeviceQueue::SetNice(int nice) {
+    std::lock_guard lock(mutex_);
+    wantedNice_ = nice;
+    if (writerTid_ != 0)
+        SetThreadNice(writerTid_, nice);
 }
 
 void DeviceQueue::Push(Block block) {
@@ -319,20 +342,28 @@ void DeviceQueue::Drop() {
     std::unique_lock lock(mutex_);
     dropRequested_ = true;
     wake_.notify_one();
-    answer_.wait_for(lock, kAnswerLimit, [this] { return !dropRequested_; });
+    if (!stuck_ && !answer_.wait_for(lock, kAnswerLimit, [this] { return !dropRequested_; }))
+        stuck_ = true;
 }
 
 void DeviceQueue::DrainDevice() {
     std::unique_lock lock(mutex_);
     drainRequested_ = true;
     wake_.notify_one();
-    if (!answer_.wait_for(lock, kAnswerLimit, [this] { return !drainRequested_; }))
+    if (stuck_ || !answer_.wait_for(lock, kAnswerLimit, [this] { return !drainRequested_; })) {
         drainRequested_ = false;
+        stuck_ = true;
+    }
 }
 
 bool DeviceQueue::Failed() {
     std::lock_guard lock(mutex_);
     return failed_;
+}
+
+bool DeviceQueue::Stuck() {
+    std::lock_guard lock(mutex_);
+    return stuck_;
 }
 
 bool DeviceQueue::HasWork() const {
@@ -342,7 +373,11 @@ bool DeviceQueue::HasWork() const {
 }
 
 void DeviceQueue::Run() {
+    NameCurrentThread("zeb-output");
     std::unique_lock lock(mutex_);
+    writerTid_ = CurrentThreadId();
+    if (wantedNice_)
+        SetThreadNice(writerTid_, *wantedNice_);
     for (;;) {
         wake_.wait(lock, [this] { return HasWork(); });
         if (quit_)
@@ -435,6 +470,17 @@ private:
     Clock::time_point since_;
 };
 
+// A device whose writer is blocked inside the sound system cannot be closed
+// without waiting for it, maybe for ever: it is told to quit and kept here,
+// so the writer finds its queue when it wakes, and closing goes on.
+void AbandonStuckDevice(std::unique_ptr<DeviceQueue> device) {
+    static std::mutex mutex;
+    static auto* abandoned = new std::vector<std::unique_ptr<DeviceQueue>>();
+    device->Quit();
+    std::lock_guard lock(mutex);
+    abandoned->push_back(std::move(device));
+}
+
 } // namespace
 
 CWaveOut::CWaveOut() = default;
@@ -521,7 +567,7 @@ int CWaveOut::WriteToDevice(const char* data, int length) {
     StallWatch watch(*device_);
     while (queued_ >= std::max(1, config_.blockCount)) {
         device_->WaitForFinished(kWaitStep);
-        if (paused_)
+        if (paused_ || Interrupted())
             return -1;
         Collect();
         if (device_->Failed() || watch.Stalled())
@@ -544,6 +590,11 @@ int CWaveOut::WriteToWavFile(const char* data, int length) {
     wav_->Write(data, static_cast<size_t>(length));
     std::this_thread::sleep_for(std::chrono::milliseconds(kWavBlockPauseMs));
     return length;
+}
+
+void CWaveOut::SetNice(int nice) {
+    if (device_)
+        device_->SetNice(nice);
 }
 
 void CWaveOut::Collect() {
@@ -577,7 +628,7 @@ bool CWaveOut::WaitUntilPlayed() {
     while (queued_ != 0) {
         device_->WaitForFinished(kWaitStep);
         Collect();
-        if (watch.Stalled())
+        if (watch.Stalled() || Interrupted())
             return false;
     }
     return true;
@@ -612,6 +663,8 @@ void CWaveOut::CloseDevice() {
     // or has stopped taking them.
     if (paused_ || !WaitUntilPlayed())
         device_->Drop();
+    if (device_->Stuck())
+        AbandonStuckDevice(std::move(device_));
     device_.reset();
     spare_.clear();
     queued_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,13 @@ public:
 
     // Takes effect at the next Open.
     void Configure(const WaveOutConfig& config);
+    // A flag that, while set, ends every wait for the device at once (the
+    // player's stop request): a waiting Write drops its block, and Drain and
+    // Close stop waiting for queued blocks, which Close then drops.
+    void SetInterrupt(const std::atomic<bool>* interrupt) { interrupt_ = interrupt; }
+    // The nice value of the device writer thread; a writer started later
+    // takes that of the thread that opens the output.
+    void SetNice(int nice);
 
     // Opens the device (EngineError::NoDevice when no output can be opened at
     // all) or creates the WAV file; sets the first-block trim.
@@ -99,10 +107,12 @@ private:
     // Waits until every queued block has been played; false when the
     // device stopped taking blocks.
     bool WaitUntilPlayed();
+    bool Interrupted() const { return interrupt_ && interrupt_->load(); }
     void CloseDevice();
     void CloseWavFile();
 
     WaveOutConfig config_;
+    const std::atomic<bool>* interrupt_ = nullptr;
     int kind_ = Device; // copied from the configuration at open
     bool opened_ = false;
     bool trimFirstBlock_ = false;

@@ -8,6 +8,7 @@
 #include "shell/ShuffleTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -138,15 +139,35 @@ public:
     // The mixer line the volume commands act on; its current level becomes
     // the volume.
     void SetMixer(CMixerVolume* mixer);
+    // True while a command waits for an address to open.
+    bool IsOpening() const { return searching_; }
 
 private:
-    bool OpenAndPlay(int index);
-    bool OpenEntry(int index);
+    // A search for an entry that opens: `next` gives the entries to try in
+    // turn (-1 ends the search) and may move the current entry; `done` runs
+    // once at the end, with whether the entry tried last opened. Not run
+    // when the search is cancelled.
+    struct OpenSearch {
+        std::function<int()> next;
+        std::function<void(bool opened)> done;
+    };
+    static std::function<int()> OnlyEntry(int index);
+    void RunOpenSearch(OpenSearch search);
+    void ContinueOpenSearch();
+    void BeginAddressOpen();
+    void OnAddressOpened(uint64_t token);
+    void EndOpenSearch(bool opened);
+    void DropOpenSearch();
+    void CancelOpenSearch();
+    void ShowNewCurrentEntry();
+    int NextAfterTrackEnd(int& attemptsLeft, bool& closing);
+
     void StartEngine();
     void StartCurrentEntry();
     int AdvanceInRange(int index, bool forward) const;
     int NextForStep(bool forward);
-    void FindFirstPlayable(bool playIt);
+    void FindFirstPlayable(bool playIt, std::function<void()> then);
+    void ShowLoadedCurrentEntry();
     void AfterListChange();
     void Update() { host_.UpdateStatus(true); }
     bool IsPlayingOrPaused() const;
@@ -169,6 +190,10 @@ private:
     std::string title_;
     std::string displayName_;
     std::string fileName_;
+    OpenSearch search_;
+    bool searching_ = false;
+    uint64_t searchToken_ = 0;
+    uint64_t openTicket_ = 0;
 };
 
 } // namespace zeb

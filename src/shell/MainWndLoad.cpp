@@ -48,6 +48,7 @@ int CMainWnd::BeginLoad(bool append) {
     int oldCount = Count();
     model_.StopInfoScanner();
     if (!append) {
+        CancelOpenSearch();
         model_.Clear();
         SetCurrentIndex(0);
         player_.Stop();
@@ -56,29 +57,42 @@ int CMainWnd::BeginLoad(bool append) {
 }
 
 // Looks for the first entry that opens, from the current one on; past the
-// end it goes on at entry 0 only with Repeat on, and at most twice.
-void CMainWnd::FindFirstPlayable(bool playIt) {
-    int n = Count();
-    int index = CurrentIndex();
-    int wraps = 0;
-    for (;;) {
+// end it goes on at entry 0 only with Repeat on, and at most twice. `then`
+// runs when the search has ended.
+void CMainWnd::FindFirstPlayable(bool playIt, std::function<void()> then) {
+    auto next = [this, n = Count(), index = CurrentIndex(), wraps = 0, tried = false]() mutable {
+        if (tried) {
+            if (index + 1 < n)
+                ++index;
+            else if (Repeat != 1 || wraps == 2)
+                return -1;
+            else {
+                ++wraps;
+                index = 0;
+            }
+        }
+        tried = true;
         SetCurrentIndex(index);
-        if (OpenEntry(index)) {
-            if (playIt)
-                StartEngine();
-            else
-                player_.Stop();
-            return;
-        }
-        if (index + 1 < n) {
-            ++index;
-            continue;
-        }
-        if (Repeat != 1 || wraps == 2)
-            return;
-        ++wraps;
-        index = 0;
-    }
+        return index;
+    };
+    RunOpenSearch({next, [this, playIt, then = std::move(then)](bool opened) {
+                       if (opened) {
+                           // An entry left opened would ignore the Play command: stop it.
+                           if (playIt)
+                               StartEngine();
+                           else
+                               player_.Stop();
+                       }
+                       then();
+                   }});
+}
+
+void CMainWnd::ShowLoadedCurrentEntry() {
+    if (Count() > 0)
+        SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    else
+        host_.CloseInfoWindow();
+    Update();
 }
 
 void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool play,
@@ -98,12 +112,10 @@ void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     if (n > 0 && fresh)
-        FindFirstPlayable((AutoPlay == 1 || play) && !noAutoPlay);
-    if (n > 0)
-        SetCurrentTitles(model_.PathAt(CurrentIndex()));
+        FindFirstPlayable((AutoPlay == 1 || play) && !noAutoPlay,
+                          [this] { ShowLoadedCurrentEntry(); });
     else
-        host_.CloseInfoWindow();
-    Update();
+        ShowLoadedCurrentEntry();
 }
 
 void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
@@ -113,13 +125,15 @@ void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
     if (!append || oldCount == 0) {
         SetCurrentIndex(Count() - 1);
         shuffleStart_ = -1;
-        if (OpenEntry(CurrentIndex())) {
-            // An entry left opened would ignore the Play command: stop it.
-            if (AutoPlay == 1 || play)
-                StartEngine();
-            else
-                player_.Stop();
-        }
+        bool playIt = AutoPlay == 1 || play;
+        RunOpenSearch({OnlyEntry(CurrentIndex()), [this, playIt](bool opened) {
+                           // An entry left opened would ignore the Play command: stop it.
+                           if (opened && playIt)
+                               StartEngine();
+                           else if (opened)
+                               player_.Stop();
+                           Update();
+                       }});
     }
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
@@ -135,8 +149,13 @@ void CMainWnd::OpenAddress(const std::string& address) {
     SetCurrentIndex(0);
     shuffleStart_ = -1;
     player_.SetSource(url);
-    if (AutoPlay == 1 && player_.Open())
-        StartEngine();
+    if (AutoPlay == 1) {
+        RunOpenSearch({OnlyEntry(0), [this](bool opened) {
+                           if (opened)
+                               StartEngine();
+                           Update();
+                       }});
+    }
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     SetCurrentTitles(url);
@@ -286,6 +305,8 @@ void CMainWnd::LoadUserList(const std::string& userListPath, const std::string& 
 }
 
 void CMainWnd::RemoveMissingEntries() {
+    // Entries move: a search that waits for an address is given up.
+    CancelOpenSearch();
     RemovalResult result = model_.RemoveMissing();
     if (result.currentRemoved) {
         player_.Stop();
@@ -301,6 +322,7 @@ void CMainWnd::RemoveMissingEntries() {
 }
 
 void CMainWnd::RemoveDuplicateEntries() {
+    CancelOpenSearch();
     model_.RemoveDuplicates();
     host_.RedrawPlaylistWindow();
     Update();

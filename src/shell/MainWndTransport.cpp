@@ -5,6 +5,7 @@
 #include "shell/MainWnd.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace zeb {
 
@@ -20,6 +21,7 @@ CMainWnd::CMainWnd(MainWndHost& host, uint32_t randomSeed)
 }
 
 CMainWnd::~CMainWnd() {
+    CancelOpenSearch();
     model_.StopInfoScanner();
     player_.SetNotify({});
     player_.Stop();
@@ -28,12 +30,6 @@ CMainWnd::~CMainWnd() {
 bool CMainWnd::IsPlayingOrPaused() const {
     int s = player_.GetState();
     return s == CMpegPlayer::Playing || s == CMpegPlayer::Paused;
-}
-
-// Opens the entry as the engine's source; false when it cannot be opened.
-bool CMainWnd::OpenEntry(int index) {
-    player_.SetSource(model_.PathAt(index));
-    return player_.Open();
 }
 
 // Hands the settings the engine takes at play to it, prepares the output and plays.
@@ -46,21 +42,22 @@ void CMainWnd::StartEngine() {
     player_.Play();
 }
 
-bool CMainWnd::OpenAndPlay(int index) {
-    if (!OpenEntry(index))
-        return false;
-    StartEngine();
-    return true;
-}
-
 // ------------------------------------------------------------- transport
 
 // Play, Play/Pause and Stop/Play start the current entry without testing
 // whether it opened: a failed open ends the track at once and the end of
 // track moves on.
 void CMainWnd::StartCurrentEntry() {
-    OpenEntry(CurrentIndex());
-    StartEngine();
+    RunOpenSearch({OnlyEntry(CurrentIndex()), [this](bool) {
+                       StartEngine();
+                       Update();
+                   }});
+}
+
+void CMainWnd::ShowNewCurrentEntry() {
+    SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    Update();
+    host_.RedrawPlaylistWindow();
 }
 
 void CMainWnd::Play() {
@@ -97,6 +94,7 @@ void CMainWnd::Pause() {
 void CMainWnd::StopCommand() {
     if (Count() == 0)
         return;
+    CancelOpenSearch();
     if (IsPlayingOrPaused())
         player_.Stop();
     Update();
@@ -105,6 +103,12 @@ void CMainWnd::StopCommand() {
 void CMainWnd::PlayPause() {
     if (Count() == 0)
         return;
+    if (searching_) {
+        // Waiting for an address counts as playing: the command holds it.
+        CancelOpenSearch();
+        Update();
+        return;
+    }
     switch (player_.GetState()) {
     case CMpegPlayer::Stopped:
         StartCurrentEntry();
@@ -125,7 +129,9 @@ void CMainWnd::StopPlay() {
     if (Count() == 0)
         return;
     int s = player_.GetState();
-    if (s == CMpegPlayer::Stopped) {
+    if (searching_) {
+        CancelOpenSearch();
+    } else if (s == CMpegPlayer::Stopped) {
         StartCurrentEntry();
     } else if (s != CMpegPlayer::Opened) {
         player_.Stop();
@@ -153,78 +159,109 @@ void CMainWnd::StepTrack(bool forward) {
     int n = Count();
     if (n < 2)
         return;
-    int s = player_.GetState();
+    // A step while an address opens goes on playing, like one while playing.
+    bool wasRunning = IsPlayingOrPaused() || searching_;
+    CancelOpenSearch();
     player_.Stop();
-    bool wasRunning = s == CMpegPlayer::Playing || s == CMpegPlayer::Paused;
-    for (int attempt = 0; attempt < 2 * n; ++attempt) {
+    if (!wasRunning) {
         SetCurrentIndex(NextForStep(forward));
         player_.SetSource(model_.PathAt(CurrentIndex()));
-        if (!wasRunning)
-            break;
-        if (player_.Open()) {
-            StartEngine();
-            break;
-        }
+        ShowNewCurrentEntry();
+        return;
     }
-    SetCurrentTitles(model_.PathAt(CurrentIndex()));
-    Update();
-    host_.RedrawPlaylistWindow();
+    RunOpenSearch({[this, forward, attemptsLeft = 2 * n]() mutable {
+                       if (attemptsLeft-- == 0)
+                           return -1;
+                       SetCurrentIndex(NextForStep(forward));
+                       return CurrentIndex();
+                   },
+                   [this](bool opened) {
+                       if (opened)
+                           StartEngine();
+                       ShowNewCurrentEntry();
+                   }});
 }
 
 void CMainWnd::SelectTrack(int index) {
     int n = Count();
     if (index < 0 || index >= n)
         return;
+    CancelOpenSearch();
     SetCurrentIndex(index);
     player_.Stop();
-    for (int attempt = 0; attempt < 2 * n; ++attempt) {
-        if (attempt > 0)
-            SetCurrentIndex(NextForStep(true));
-        if (OpenAndPlay(CurrentIndex()))
-            break;
+    RunOpenSearch({[this, n, attempt = 0]() mutable {
+                       if (attempt == 2 * n)
+                           return -1;
+                       if (attempt++ > 0)
+                           SetCurrentIndex(NextForStep(true));
+                       return CurrentIndex();
+                   },
+                   [this](bool opened) {
+                       if (opened)
+                           StartEngine();
+                       ShowNewCurrentEntry();
+                   }});
+}
+
+// The next entry after a track ended, or -1 when the list is finished (the
+// first entry of the range is then the engine's source), the attempts are
+// used up, or the program closes.
+int CMainWnd::NextAfterTrackEnd(int& attemptsLeft, bool& closing) {
+    if (attemptsLeft-- == 0)
+        return -1;
+    bool finished = false;
+    if (ShuffleMode == 1) {
+        SetCurrentIndex(NextShuffleIndex(true, false));
+        finished = CurrentIndex() == shuffleStart_ && Repeat != 1;
+    } else {
+        int first = 0, last = 0;
+        GetAlbumRange(first, last, false);
+        if (CurrentIndex() >= last) {
+            SetCurrentIndex(first);
+            finished = Repeat != 1;
+        } else {
+            SetCurrentIndex(CurrentIndex() + 1);
+        }
     }
-    SetCurrentTitles(model_.PathAt(CurrentIndex()));
-    Update();
-    host_.RedrawPlaylistWindow();
+    if (!finished)
+        return CurrentIndex();
+    closing = CheckAfterPlayback();
+    if (!closing)
+        player_.SetSource(model_.PathAt(CurrentIndex()));
+    return -1;
 }
 
 void CMainWnd::OnTrackEnd() {
+    CancelOpenSearch();
     if (Gap > 0)
         host_.SleepMs(Gap);
     int n = Count();
-    if (RepeatTrack == 1 && n > 0) {
-        player_.Stop();
-        OpenAndPlay(CurrentIndex());
-    } else if (n > 0) {
-        player_.Stop();
-        for (int attempt = 0; attempt < 2 * n; ++attempt) {
-            bool finished = false;
-            if (ShuffleMode == 1) {
-                SetCurrentIndex(NextShuffleIndex(true, false));
-                finished = CurrentIndex() == shuffleStart_ && Repeat != 1;
-            } else {
-                int first = 0, last = 0;
-                GetAlbumRange(first, last, false);
-                if (CurrentIndex() >= last) {
-                    SetCurrentIndex(first);
-                    finished = Repeat != 1;
-                } else {
-                    SetCurrentIndex(CurrentIndex() + 1);
-                }
-            }
-            if (finished) {
-                if (CheckAfterPlayback())
-                    return;
-                player_.SetSource(model_.PathAt(CurrentIndex()));
-                break;
-            }
-            if (OpenAndPlay(CurrentIndex()))
-                break;
-        }
-        SetCurrentTitles(model_.PathAt(CurrentIndex()));
+    if (n == 0) {
+        Update();
+        host_.RedrawPlaylistWindow();
+        return;
     }
-    Update();
-    host_.RedrawPlaylistWindow();
+    player_.Stop();
+    if (RepeatTrack == 1) {
+        RunOpenSearch({OnlyEntry(CurrentIndex()), [this](bool opened) {
+                           if (opened)
+                               StartEngine();
+                           Update();
+                           host_.RedrawPlaylistWindow();
+                       }});
+        return;
+    }
+    auto closing = std::make_shared<bool>(false);
+    RunOpenSearch({[this, closing, attemptsLeft = 2 * n]() mutable {
+                       return NextAfterTrackEnd(attemptsLeft, *closing);
+                   },
+                   [this, closing](bool opened) {
+                       if (*closing)
+                           return;
+                       if (opened)
+                           StartEngine();
+                       ShowNewCurrentEntry();
+                   }});
 }
 
 // ------------------------------------------------------------- play modes

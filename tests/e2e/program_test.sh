@@ -37,6 +37,32 @@ run_and_signal() { # <program> <signal> [args...]: start, wait for the icon, sen
     [ "$docked" -eq 0 ] && [ "$status" -eq 0 ]
 }
 
+ended() { # <pid>: gone or a zombie
+    local state
+    state=$(sed -n 's/^State:[[:space:]]*\(.\).*/\1/p' "/proc/$1/status" 2>/dev/null)
+    [ -z "$state" ] || [ "$state" = Z ]
+}
+
+run_and_signal_promptly() { # like run_and_signal; zeb must end within 10 s of the signal
+    local program=$1 sig=$2
+    shift 2
+    "$program" "$@" >"$work/out.log" 2>&1 &
+    local pid=$!
+    if ! session_wait_for 200 zeb_icon_docked; then
+        cat "$work/out.log"
+        kill -KILL "$pid"
+        wait "$pid"
+        return 1
+    fi
+    kill -"$sig" "$pid"
+    local prompt=0
+    session_wait_for 100 ended "$pid" || prompt=1
+    wait "$pid"
+    local status=$?
+    [ "$prompt" -eq 0 ] || echo "zeb took more than 10 s to end" >&2
+    [ "$prompt" -eq 0 ] && [ "$status" -eq 0 ]
+}
+
 check "icon docks in the tray and SIGTERM ends zeb cleanly" run_and_signal "$work/zeb" TERM
 check "settings file lies beside the program" test -f "$work/zeb.ini"
 check "settings are written to the user's own section" \
@@ -66,6 +92,19 @@ mv "$work/zeb" "$work/tunes"
 check "a renamed program runs" run_and_signal "$work/tunes" TERM
 check "a renamed program uses a settings file of its own name" test -f "$work/tunes.ini"
 check "a renamed program leaves the old settings file alone" cmp -s "$work/zeb.ini" "$work/before.ini"
+
+# A list of addresses on a server that accepts and never answers: they are
+# tried off the interface thread, so the icon docks and a signal ends zeb at
+# once, with the list saved.
+python3 "$(dirname "$0")/../engine/servers/http_server.py" --root "$work" --mode stall-accept \
+    >"$work/port" 2>/dev/null &
+SESSION_PIDS+=($!)
+session_wait_for 100 grep -q PORT "$work/port"
+port=$(sed -n 's/^PORT //p' "$work/port")
+for i in 1 2 3 4; do echo "http://127.0.0.1:$port/dead$i.mp3"; done >"$work/dead.m3u"
+check "dead addresses hold neither the icon nor the exit" \
+    run_and_signal_promptly "$work/tunes" TERM "$work/dead.m3u"
+check "the list of dead addresses is saved" grep -q "dead4.mp3" "$work/tunes.m3u"
 
 # No temporary files remain after the atomic replacements.
 check "no temporary files are left" \

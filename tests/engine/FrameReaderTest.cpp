@@ -1,7 +1,10 @@
 #include "FrameReaderTestSupport.h"
 #include "engine/EngineError.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace zeb {
 namespace {
@@ -359,6 +362,80 @@ TEST(FrameTiming, UnknownSizeGivesNoLength) {
     EXPECT_EQ(on.reader.LengthMs(), 0);
     on.reader.SetFrameCounter(4);
     EXPECT_EQ(on.reader.PositionMs(), 104);
+}
+
+// Bytes held in memory whose first one-byte read at or after `failAt`
+// fails, like a disk with a passing fault; every other read succeeds.
+class PassingFaultSource : public ByteSource {
+public:
+    PassingFaultSource(std::string data, uint64_t failAt)
+        : data_(std::move(data)), failAt_(failAt) {}
+    ssize_t Read(void* buffer, size_t n) override {
+        if (!failed_ && n == 1 && pos_ >= failAt_) {
+            failed_ = true;
+            return -1;
+        }
+        size_t k = std::min<size_t>(n, data_.size() - pos_);
+        std::memcpy(buffer, data_.data() + pos_, k);
+        pos_ += k;
+        return static_cast<ssize_t>(k);
+    }
+    bool SeekTo(uint64_t offset) override {
+        if (offset > data_.size())
+            return false;
+        pos_ = offset;
+        return true;
+    }
+    bool Skip(uint64_t n) override { return SeekTo(pos_ + n); }
+    uint64_t Size() const override { return data_.size(); }
+    bool Seekable() const override { return true; }
+    void Abort() override {}
+
+private:
+    std::string data_;
+    uint64_t failAt_;
+    uint64_t pos_ = 0;
+    bool failed_ = false;
+};
+
+// Junk behind the fifth frame makes the refill search for the sixth, and
+// the search's first read fails: the next refill goes on behind the five
+// frames it had read instead of dropping them.
+TEST(FrameRing, RefillBrokenByAReadErrorKeepsTheFramesItHadRead) {
+    constexpr int kSlots = 10;
+    ReaderOn clean(FixturePath("cbr128.mp3"));
+    std::vector<uint32_t> words;
+    std::vector<std::vector<uint8_t>> bodies;
+    uint64_t fifthEnd = 0;
+    for (int i = 0; i < kSlots; ++i) {
+        FrameHeader h;
+        ASSERT_GT(clean.reader.ReadHeader(h), 0);
+        std::vector<uint8_t> body(size_t(h.bodySize));
+        ASSERT_TRUE(clean.reader.ReadBody(h, body.data()));
+        words.push_back(h.word);
+        bodies.push_back(body);
+        if (i == 4)
+            fifthEnd = clean.stream.Offset();
+    }
+    std::string bytes = ReadFixture("cbr128.mp3");
+    bytes.insert(size_t(fifthEnd), Junk(16));
+
+    CInputStream stream;
+    stream.OpenSource(std::make_shared<PassingFaultSource>(bytes, fifthEnd), "flaky.mp3");
+    CFrameReader reader(stream);
+    reader.ResetForOpen();
+    CFrameRing ring;
+    ring.Allocate(kSlots);
+    EXPECT_THROW(ring.Fill(0, reader), EngineError);
+    ring.Fill(0, reader);
+    for (int i = 0; i < kSlots; ++i) {
+        const uint8_t* body = nullptr;
+        ASSERT_TRUE(ring.Take(reader, body)) << "frame " << i;
+        EXPECT_EQ(reader.Current().word, words[size_t(i)]) << "frame " << i;
+        EXPECT_EQ(std::memcmp(body, bodies[size_t(i)].data(), bodies[size_t(i)].size()), 0)
+            << "frame " << i;
+        reader.AdvanceFrameCounter();
+    }
 }
 
 } // namespace

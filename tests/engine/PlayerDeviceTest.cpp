@@ -5,7 +5,16 @@
 #include "support/TempDir.h"
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -29,6 +38,60 @@ std::string EncodeTones(const TempDir& dir, int firstHz, int secondHz, double se
     return std::system(cmd.c_str()) == 0 ? mp3 : std::string();
 }
 
+// Holds this test's own sound server (the one under PULSE_RUNTIME_PATH)
+// with SIGSTOP, so that the device blocks every write; thawed when it goes.
+class FrozenSoundServer {
+public:
+    FrozenSoundServer() : pid_(FindServer()) {
+        if (pid_ > 0)
+            ::kill(pid_, SIGSTOP);
+    }
+    ~FrozenSoundServer() { Thaw(); }
+    bool Frozen() const { return pid_ > 0; }
+    void Thaw() {
+        if (pid_ > 0)
+            ::kill(pid_, SIGCONT);
+        pid_ = -1;
+    }
+
+private:
+    static pid_t FindServer() {
+        const char* runtime = std::getenv("PULSE_RUNTIME_PATH");
+        if (!runtime)
+            return -1;
+        std::string config = std::string(runtime) + "/default.pa";
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+            std::string cmdline((std::istreambuf_iterator<char>(in)), {});
+            if (cmdline.rfind("pulseaudio", 0) == 0 && cmdline.find(config) != std::string::npos)
+                return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+        }
+        return -1;
+    }
+    pid_t pid_;
+};
+
+// Whether a thread of this process named `name` has this nice value (a
+// writer left behind by an earlier test may still carry the name).
+bool ThreadHasNice(const std::string& name, int nice) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string line;
+        if (!std::getline(comm, line) || line != name)
+            continue;
+        std::ifstream stat(task.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        // Fields after the name in parentheses: state is field 3, nice field 19.
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && fields >> field; ++i) {
+            if (i == 19 && std::stoi(field) == nice)
+                return true;
+        }
+    }
+    return false;
+}
+
 class PlayerDevice : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,6 +105,13 @@ protected:
         ASSERT_TRUE(player_.Open());
         player_.Play();
         ASSERT_EQ(player_.GetState(), CMpegPlayer::Playing);
+    }
+    // Waits until the decoding thread has decoded `ms` of the track.
+    bool WaitForPosition(int ms, std::chrono::seconds limit = 30s) {
+        for (auto until = std::chrono::steady_clock::now() + limit;
+             player_.PositionMs() < ms && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(20ms);
+        return player_.PositionMs() >= ms;
     }
     bool WaitForEnd(std::chrono::seconds limit) {
         for (auto until = std::chrono::steady_clock::now() + limit;
@@ -123,6 +193,66 @@ TEST_F(PlayerDevice, StopEndsAtOnceWithoutTheEndOfTrackCall) {
     // The queue (0.74 s at this level) is dropped, not played out.
     EXPECT_LT(Count(low), 100) << Timeline(low);
     EXPECT_EQ(Count(high), 0) << Timeline(high);
+}
+
+TEST_F(PlayerDevice, StopDuringTheFinalDrainDropsTheQueueAtOnce) {
+    mp3_ = EncodeTones(dir_, 1000, 2000, 6.0);
+    ASSERT_FALSE(mp3_.empty());
+    player_.SetSource(mp3_);
+    // A quarter of the rate in one channel: the ten blocks of 32768 bytes
+    // hold all 12 s, so the thread reaches the final drain at once.
+    player_.SetForceMono(1);
+    player_.SetDownsampling(2);
+    StartPlaying(4);
+    ASSERT_TRUE(WaitForPosition(player_.LengthMs() - 100));
+    auto stop = std::async(std::launch::async, [&] { player_.Stop(); });
+    EXPECT_EQ(stop.wait_for(6s), std::future_status::ready) << "Stop waited for the queue";
+    stop.wait();
+    EXPECT_EQ(player_.GetState(), CMpegPlayer::Stopped);
+    EXPECT_EQ(ends_, 0);
+}
+
+TEST_F(PlayerDevice, StopReturnsWhileTheSoundServerTakesNothing) {
+    StartPlaying();
+    ASSERT_TRUE(WaitForPosition(300));
+    FrozenSoundServer frozen;
+    ASSERT_TRUE(frozen.Frozen());
+    auto stop = std::async(std::launch::async, [&] { player_.Stop(); });
+    bool returned = stop.wait_for(10s) == std::future_status::ready;
+    frozen.Thaw();
+    stop.wait();
+    EXPECT_TRUE(returned) << "Stop waited for a device that blocks";
+    EXPECT_EQ(player_.GetState(), CMpegPlayer::Stopped);
+    EXPECT_EQ(ends_, 0);
+    // The server answers again: the next play works.
+    StartPlaying();
+    EXPECT_TRUE(WaitForEnd(30s));
+}
+
+// The process runs at nice 4 (its main thread, which the priority setting
+// moves); the playback threads' steps count from there, and the device
+// writer follows every change.
+TEST_F(PlayerDevice, PriorityStepsCountFromTheProcessAndReachTheWriter) {
+    const int saved = ::getpriority(PRIO_PROCESS, 0);
+    ASSERT_EQ(::setpriority(PRIO_PROCESS, 0, 4), 0);
+    auto both = [&](int nice) {
+        for (auto until = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms)) {
+            if (ThreadHasNice("zeb-decode", nice) && ThreadHasNice("zeb-output", nice))
+                return true;
+        }
+        return false;
+    };
+    player_.SetPriority(3);
+    StartPlaying(4);
+    EXPECT_TRUE(both(4)) << "normal is the process's own level";
+    player_.SetPriority(1);
+    EXPECT_TRUE(both(14)) << "lowest";
+    player_.Pause();
+    player_.SetPriority(4);
+    EXPECT_TRUE(both(-1)) << "above normal, set while paused";
+    player_.Stop();
+    ::setpriority(PRIO_PROCESS, 0, saved);
 }
 
 TEST_F(PlayerDevice, SeekDropsTheQueuedAudio) {

@@ -108,6 +108,35 @@ TEST_F(PlayerNetwork, StopReturnsWhileTheServerStalls) {
     EXPECT_EQ(ends_, 0);
 }
 
+// A server that accepts and never answers, and one that stalls after its
+// headers: an open running off the caller's thread ends when stopped.
+TEST_F(PlayerNetwork, StopAbortsAnOpenThatWaitsForTheServer) {
+    for (const char* mode : {"stall-accept", "stall-body"}) {
+        auto server = StartHttp(mode, 0);
+        player_.SetSource(server->Url("http", "/vbr-xing.mp3"));
+        std::promise<void> probed;
+        uint64_t ticket = player_.BeginOpen([&] { probed.set_value(); });
+        EXPECT_TRUE(player_.IsOpening());
+        auto stop = std::async(std::launch::async, [&] { player_.Stop(); });
+        ASSERT_EQ(stop.wait_for(5s), std::future_status::ready) << mode;
+        EXPECT_EQ(probed.get_future().wait_for(0s), std::future_status::ready) << mode;
+        EXPECT_EQ(player_.FinishOpen(ticket), CMpegPlayer::OpenResult::Cancelled) << mode;
+        EXPECT_EQ(player_.GetState(), CMpegPlayer::Stopped);
+    }
+    auto server = StartHttp("range");
+    player_.SetSource(server->Url("http", "/cbr128.mp3"));
+    std::promise<void> probed;
+    uint64_t ticket = player_.BeginOpen([&] { probed.set_value(); });
+    ASSERT_EQ(probed.get_future().wait_for(30s), std::future_status::ready);
+    ASSERT_EQ(player_.FinishOpen(ticket), CMpegPlayer::OpenResult::Opened);
+    player_.Play();
+    EXPECT_TRUE(WaitForEnd(60s));
+    player_.Stop();
+    std::string bytes = test::ReadFile(wav_);
+    EXPECT_TRUE(test::ReadWav(std::vector<uint8_t>(bytes.begin(), bytes.end())).data ==
+                Expected("cbr128.mp3"));
+}
+
 TEST_F(PlayerNetwork, MissingAddressDoesNotOpen) {
     auto server = StartHttp("range");
     player_.SetSource(server->Url("http", "/no-such-file.mp3"));

@@ -8,10 +8,13 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <fcntl.h>
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -156,6 +159,24 @@ TEST_F(PlayerWavTest, PlainPcmWaveIsSearchedForFramesAndEndsNormally) {
         EXPECT_TRUE(p.WaitForEnd(30s));
     }
     p.player.Stop();
+    EXPECT_EQ(p.player.GetState(), CMpegPlayer::Stopped);
+}
+
+TEST_F(PlayerWavTest, FifoIsRefusedWithoutWaitingForAWriter) {
+    std::string fifo = dir_.File("pipe.mp3");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WavPlayer p(wav_);
+    p.player.SetSource(fifo);
+    auto opened = std::async(std::launch::async, [&] { return p.player.Open(); });
+    bool answered = opened.wait_for(10s) == std::future_status::ready;
+    if (!answered) {
+        // A writer that comes and goes lets the blocked open end.
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    EXPECT_TRUE(answered) << "opening a FIFO waited for a writer";
+    EXPECT_FALSE(opened.get());
     EXPECT_EQ(p.player.GetState(), CMpegPlayer::Stopped);
 }
 
@@ -325,6 +346,28 @@ TEST_F(PlayerWavTest, SeekNeverBlocksWithoutAPlayingThread) {
     p.player.Resume();
     EXPECT_TRUE(p.WaitForEnd(30s));
     p.player.Stop();
+}
+
+// Pause and Resume called over and over while the track ends by itself:
+// the thread's final state must win, and a seek afterwards returns at once.
+TEST_F(PlayerWavTest, PauseAndResumeRacingTheEndOfTheTrackLeaveItStopped) {
+    for (int round = 0; round < 4; ++round) {
+        WavPlayer p(wav_);
+        ASSERT_TRUE(p.Start(Fixture("cbr128.mp3")));
+        int nearEnd = p.player.LengthMs() - 400;
+        for (auto until = std::chrono::steady_clock::now() + 60s;
+             p.Ends() == 0 && p.player.PositionMs() < nearEnd &&
+             std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(5ms);
+        while (p.Ends() == 0) {
+            p.player.Pause();
+            p.player.Resume();
+        }
+        EXPECT_EQ(p.player.GetState(), CMpegPlayer::Stopped) << "round " << round;
+        auto seek = std::async(std::launch::async, [&] { p.player.Seek(50); });
+        EXPECT_EQ(seek.wait_for(5s), std::future_status::ready) << "round " << round;
+        p.player.Stop();
+    }
 }
 
 TEST_F(PlayerWavTest, SeekAfterTheTrimLandsNearTheTarget) {

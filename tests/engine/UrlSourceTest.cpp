@@ -251,7 +251,7 @@ TEST_F(HttpRangeTest, RedirectIsFollowed) {
 }
 
 TEST_F(HttpRangeTest, MissingFileFailsToOpen) {
-    EXPECT_EQ(OpenUrlSource(Url("/missing.mp3")), nullptr);
+    EXPECT_EQ(UrlSource::Open(Url("/missing.mp3")), nullptr);
     CInputStream stream;
     try {
         stream.Open(Url("/missing.mp3"));
@@ -422,7 +422,7 @@ TEST_F(FtpTest, ForwardMovesDiscardAndFarMovesBackAreRefused) {
 }
 
 TEST_F(FtpTest, MissingFileFailsToOpen) {
-    EXPECT_EQ(OpenUrlSource(Url("/missing.mp3")), nullptr);
+    EXPECT_EQ(UrlSource::Open(Url("/missing.mp3")), nullptr);
 }
 
 // ---------------------------------------------------------------------------

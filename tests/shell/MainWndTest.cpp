@@ -2,6 +2,7 @@
 // real playlist model; the windows around it are a recording stand-in.
 #include "shell/MainWnd.h"
 
+#include "engine/servers/ServerProcess.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
 #include "support/PlayerFixtures.h"
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <set>
@@ -390,6 +392,41 @@ TEST_F(MainWndTest, AddressesGetTheirNameAndPlayOnlyWithAutoPlay) {
     EXPECT_EQ(wnd_.Recent[0], "http://127.0.0.1:9/My%20Song_x.mp3");
     wnd_.SetCurrentTitles("ftp://host/stream");
     EXPECT_EQ(wnd_.DisplayName(), "ftp://host/stream");
+}
+
+// Addresses on a server that accepts and never answers: the search for a
+// playable entry runs off the interface thread, and Stop or another command
+// ends it at once; its late answers change nothing.
+TEST_F(MainWndTest, DeadAddressesHoldNoCommandAndStopOrAnotherCommandEndsTheirSearch) {
+    test::ServerProcess dead({test::PythonWith("http.server"),
+                              std::string(ZEB_SOURCE_DIR) + "/tests/engine/servers/http_server.py",
+                              "--root", ZEB_FIXTURES_DIR, "--mode", "stall-accept"});
+    std::vector<std::string> list;
+    for (int i = 0; i < 4; ++i)
+        list.push_back(dead.Url("http", "/t" + std::to_string(i) + ".mp3"));
+    list.push_back(Track("n/good.mp3", "vbr-xing.mp3"));
+    auto loaded = std::async(std::launch::async, [&] { Load(list); });
+    ASSERT_EQ(loaded.wait_for(10s), std::future_status::ready) << "loading waited for the server";
+    loaded.get();
+    EXPECT_TRUE(wnd_.IsOpening());
+    auto stopped = std::async(std::launch::async, [&] { wnd_.OnCommand(ID_STOP); });
+    ASSERT_EQ(stopped.wait_for(10s), std::future_status::ready) << "Stop waited for the server";
+    stopped.get();
+    EXPECT_FALSE(wnd_.IsOpening());
+    ASSERT_TRUE(host_.RunPosted()); // the aborted open's answer
+    EXPECT_FALSE(wnd_.IsOpening());
+    EXPECT_EQ(wnd_.CurrentIndex(), 0);
+    EXPECT_EQ(State(), CMpegPlayer::Stopped);
+
+    wnd_.OnCommand(ID_PLAY);
+    EXPECT_TRUE(wnd_.IsOpening());
+    wnd_.SelectTrack(4); // the local file plays at once
+    EXPECT_FALSE(wnd_.IsOpening());
+    wnd_.Pause(); // held, so that it cannot end by itself meanwhile
+    ASSERT_EQ(State(), CMpegPlayer::Paused);
+    ASSERT_TRUE(host_.RunPosted()); // the answer of the open that SelectTrack ended
+    EXPECT_EQ(wnd_.CurrentIndex(), 4);
+    EXPECT_EQ(State(), CMpegPlayer::Paused);
 }
 
 TEST_F(MainWndTest, TitlesComeFromTheTagWhenThereIsOne) {
