@@ -1,6 +1,7 @@
 // zeb: the tray player's entry point. The first instance takes the per-user
 // lock and runs the tray program; a later one hands its command line to it
 // and ends without touching the display.
+#include "app/TrayApp.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFiles.h"
 #include "platform/RuntimeFolder.h"
@@ -8,7 +9,6 @@
 #include "platform/UserInfo.h"
 #include "resources/ImageNames.h"
 #include "shell/CommandLine.h"
-#include "app/TrayApp.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -63,8 +63,12 @@ int main(int argc, char** argv) {
     if (runtime.Ok()) {
         lock = std::make_unique<InstanceLock>(runtime.path + kEndpointName + ".lock");
         if (!lock->TryAcquire()) {
-            RunSecondInstance(line, runtime.path + kEndpointName);
-            return 0;
+            std::optional<std::string> failure =
+                RunSecondInstance(line, runtime.path + kEndpointName);
+            if (!failure)
+                return 0;
+            std::fprintf(stderr, "zeb: %s\n", failure->c_str());
+            return 1;
         }
         endpointPath = runtime.path + kEndpointName;
     } else {

@@ -86,13 +86,20 @@ TEST_F(StartupTest, HandoversAreRefusedUntilInitialisedAndNeedTheRecordSize) {
 
     wnd_.SetInitialised();
     std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::OpenAndPlay, a);
-    std::vector<uint8_t> longer = record;
-    longer.push_back(0);
-    EXPECT_EQ(wnd_.OnHandover(longer), 0);
+    std::vector<uint8_t> tooLong = record;
+    tooLong.resize(kMaxHandoverRecordSize + 1);
+    EXPECT_EQ(wnd_.OnHandover(tooLong), 0);
     EXPECT_EQ(wnd_.OnHandover(std::span(record).first(267)), 0);
     EXPECT_EQ(wnd_.Count(), 0);
     EXPECT_EQ(wnd_.OnHandover(record), 1);
     EXPECT_EQ(Paths(), std::vector<std::string>{a});
+
+    // A path longer than the classic record arrives in a longer one.
+    std::string deep = Track(std::string(120, 'd') + "/" + std::string(120, 'e') + "/" +
+                             std::string(100, 'f') + ".mp3");
+    ASSERT_GT(deep.size(), kHandoverPathSize);
+    EXPECT_EQ(Handover(HandoverMode::Add, deep), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, deep}));
 }
 
 TEST_F(StartupTest, FilesArrivingTogetherFormOneListStartingWithTheFirst) {
