@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QSocketNotifier;
@@ -80,6 +81,7 @@ public:
     void UpdateStatus(bool refreshIcon) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void PostToUiThread(std::function<void()> call) override;
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override;
     void SleepMs(int ms) override;
     void ExitProgram() override;
     void RequestPowerOff() override;
@@ -124,6 +126,8 @@ private:
     void WriteNowPlayingFile(bool exiting);
     void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
     void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
+    // Cancels a folder scan and waits for its thread.
+    void StopBackgroundWork();
 
     Options options_;
     IniFile ini_;
@@ -156,6 +160,7 @@ private:
     AboutBoxHolder about_;
     std::unique_ptr<OpenCommands> openCommands_;
     bool shutDown_ = false;
+    std::thread backgroundWork_; // the folder scan of RunInBackground
 };
 
 } // namespace zeb

@@ -1,7 +1,6 @@
 // zeb: the tray player's entry point. The first instance takes the per-user
 // lock and runs the tray program; a later one hands its command line to it
 // and ends without touching the display.
-#include "app/TrayApp.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFiles.h"
 #include "platform/RuntimeFolder.h"
@@ -9,6 +8,7 @@
 #include "platform/UserInfo.h"
 #include "resources/ImageNames.h"
 #include "shell/CommandLine.h"
+#include "app/TrayApp.h"
 
 #include <QApplication>
 #include <QIcon>

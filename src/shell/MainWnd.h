@@ -8,6 +8,9 @@
 #include "shell/ShuffleTable.h"
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -68,7 +71,13 @@ public:
     void OpenSingleFile(const std::string& path, bool append, bool play);
     void OpenAddress(const std::string& address);
     void LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play);
+    // The folder is scanned away from the user-interface thread; the list
+    // changes when the scan is done. Loads asked for meanwhile (folders,
+    // files, playlists, addresses) wait for it and follow in order.
     void AddFolder(const std::string& folder, bool randomFirst, bool append, bool play);
+    bool FolderScanRunning() const { return scan_.running != nullptr; }
+    // Drops a running scan and the loads waiting for it (at exit).
+    void CancelFolderScan();
     // The open-file command's choice of files, in the dialog's order.
     void OpenChosenFiles(const std::vector<std::string>& paths);
     // The open-folder command's chosen folder.
@@ -152,6 +161,11 @@ private:
     bool IsPlayingOrPaused() const;
     void NoteArrivedPath(const std::string& path);
     bool OnDisplayCommand(int id);
+    struct FolderScan;
+    void FinishFolderScan(FolderScan& scan);
+    // True when `load` was kept to run after the running folder scan.
+    bool DeferWhileScanning(std::function<void()> load);
+    void RunWaitingLoads();
 
     MainWndHost& host_;
     CMpegPlayer player_;
@@ -169,6 +183,14 @@ private:
     std::string title_;
     std::string displayName_;
     std::string fileName_;
+    // The folder scan on another thread and the loads waiting for it; the
+    // scan is cancelled when the window goes.
+    struct PendingScan {
+        std::shared_ptr<FolderScan> running;
+        std::deque<std::function<void()>> waitingLoads;
+        ~PendingScan();
+    };
+    PendingScan scan_;
 };
 
 } // namespace zeb

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole-program test of second instances handing their paths to the running
 # one, without a display: a path longer than the classic record, an endpoint
-# crowded with idle connections, and a second instance that cannot reach the
-# first, which must say so and fail.
+# crowded with idle connections, the root folder scanned while the endpoint
+# serves, and a second instance that cannot reach the first, which must say
+# so and fail.
 set -uo pipefail
 ZEB=$1
 FIXTURES=$2
@@ -78,6 +79,17 @@ check "-x ends the running instance" second -x
 check "the first instance ends" session_wait_for 300 zeb_ended
 check "both handed-over paths are in the saved list" \
     diff <(user_list_entries) <(printf '%s\n' "$long" "$short")
+
+# "/" is walked away from the interface thread: the endpoint answers while
+# it runs, and an exit asked for meanwhile ends zeb.
+"$work/zeb" >>"$work/zeb.log" 2>&1 &
+ZEB_PID=$!
+SESSION_PIDS+=("$ZEB_PID")
+check "zeb answers its endpoint again" session_wait_for 300 endpoint_up
+check "a second instance hands over /" second /
+check "the endpoint answers while / is scanned" session_wait_for 300 endpoint_up
+check "-x during the scan is taken" second -x
+check "zeb ends during or after the scan" session_wait_for 300 zeb_ended
 
 # The lock is held but nobody answers: the second instance gives up in time
 # and reports it.
