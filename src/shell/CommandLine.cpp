@@ -39,7 +39,7 @@ namespace {
 std::optional<std::string> Failure(const HandoverResult& result, const std::string& what) {
     if (result.delivered)
         return std::nullopt;
-    return "the running instance did not take " + what + " (" + std::to_string(result.attempts) +
+    return "the running instance did not confirm " + what + " (" + std::to_string(result.attempts) +
            (result.attempts == 1 ? " attempt)" : " attempts)");
 }
 

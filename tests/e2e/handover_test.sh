@@ -102,7 +102,7 @@ SESSION_PIDS+=("$holder_pid")
 lock_held() { ! flock -n "$lock" true; }
 check "another process holds the instance lock" session_wait_for 300 lock_held
 check "a second instance that reaches nobody fails with a message" \
-    second_fails_saying "did not take $short" -a "$short"
+    second_fails_saying "did not confirm $short" -a "$short"
 check "-x that reaches nobody fails too" second_fails_saying "exit command" -x
 kill "$holder_pid"
 
