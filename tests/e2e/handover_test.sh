@@ -80,16 +80,17 @@ check "the first instance ends" session_wait_for 300 zeb_ended
 check "both handed-over paths are in the saved list" \
     diff <(user_list_entries) <(printf '%s\n' "$long" "$short")
 
-# "/" is walked away from the interface thread: the endpoint answers while
-# it runs, and an exit asked for meanwhile ends zeb.
+# "/" is walked away from the interface thread: the hand-over is answered at
+# once, the endpoint keeps answering, and an exit asked for right after it
+# cancels the walk and ends zeb.
 "$work/zeb" >>"$work/zeb.log" 2>&1 &
 ZEB_PID=$!
 SESSION_PIDS+=("$ZEB_PID")
 check "zeb answers its endpoint again" session_wait_for 300 endpoint_up
 check "a second instance hands over /" second /
-check "the endpoint answers while / is scanned" session_wait_for 300 endpoint_up
-check "-x during the scan is taken" second -x
-check "zeb ends during or after the scan" session_wait_for 300 zeb_ended
+check "the endpoint answers after / was handed over" session_wait_for 300 endpoint_up
+check "-x right after / is taken" second -x
+check "zeb ends, with or without the walk done" session_wait_for 300 zeb_ended
 
 # The lock is held but nobody answers: the second instance gives up in time
 # and reports it.
