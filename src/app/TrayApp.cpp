@@ -620,23 +620,6 @@ void TrayApp::PostToUiThread(std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
-void TrayApp::RunInBackground(std::function<void()> work, std::function<void()> done) {
-    // The window starts a scan only when the one before has delivered.
-    if (backgroundWork_.joinable())
-        backgroundWork_.join();
-    backgroundWork_ = std::thread([this, work = std::move(work), done = std::move(done)] {
-        work();
-        PostToUiThread(done);
-    });
-}
-
-void TrayApp::StopBackgroundWork() {
-    if (wnd_)
-        wnd_->CancelFolderScan();
-    if (backgroundWork_.joinable())
-        backgroundWork_.join();
-}
-
 void TrayApp::SleepMs(int ms) {
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -659,6 +642,23 @@ void TrayApp::StartHandoverTimer() {
 
 void TrayApp::StopHandoverTimer() {
     handoverTimer_.stop();
+}
+
+void TrayApp::RunInBackground(std::function<void()> work, std::function<void()> done) {
+    // The window starts a scan only when the one before has delivered.
+    if (backgroundWork_.joinable())
+        backgroundWork_.join();
+    backgroundWork_ = std::thread([this, work = std::move(work), done = std::move(done)] {
+        work();
+        PostToUiThread(done);
+    });
+}
+
+void TrayApp::StopBackgroundWork() {
+    if (wnd_)
+        wnd_->CancelFolderScan();
+    if (backgroundWork_.joinable())
+        backgroundWork_.join();
 }
 
 // ------------------------------------------------------------------ exit

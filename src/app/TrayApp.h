@@ -81,12 +81,12 @@ public:
     void UpdateStatus(bool refreshIcon) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void PostToUiThread(std::function<void()> call) override;
-    void RunInBackground(std::function<void()> work, std::function<void()> done) override;
     void SleepMs(int ms) override;
     void ExitProgram() override;
     void RequestPowerOff() override;
     void StartHandoverTimer() override;
     void StopHandoverTimer() override;
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override;
 
 signals:
     // The exit sequence has run; the event loop may end.

@@ -6,11 +6,9 @@
 #include "shell/MainWndSettings.h"
 #include "platform/RandomGenerator.h"
 #include "shell/ShuffleTable.h"
+#include "shell/WaitingLoads.h"
 
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <memory>
 #include <span>
 #include <string>
 
@@ -75,7 +73,7 @@ public:
     // changes when the scan is done. Loads asked for meanwhile (folders,
     // files, playlists, addresses) wait for it and follow in order.
     void AddFolder(const std::string& folder, bool randomFirst, bool append, bool play);
-    bool FolderScanRunning() const { return scan_.running != nullptr; }
+    bool FolderScanRunning() const { return loads_.ScanRunning(); }
     // Drops a running scan and the loads waiting for it (at exit).
     void CancelFolderScan();
     // The open-file command's choice of files, in the dialog's order.
@@ -161,8 +159,7 @@ private:
     bool IsPlayingOrPaused() const;
     void NoteArrivedPath(const std::string& path);
     bool OnDisplayCommand(int id);
-    struct FolderScan;
-    void FinishFolderScan(FolderScan& scan);
+    void FinishFolderScan(FolderScanJob& scan);
     // True when `load` was kept to run after the running folder scan.
     bool DeferWhileScanning(std::function<void()> load);
     void RunWaitingLoads();
@@ -180,17 +177,10 @@ private:
     CMixerVolume* mixer_ = nullptr;
     bool initialised_ = false;
     bool recentHandover_ = false;
+    WaitingLoads loads_; // a folder scan and the loads waiting for it
     std::string title_;
     std::string displayName_;
     std::string fileName_;
-    // The folder scan on another thread and the loads waiting for it; the
-    // scan is cancelled when the window goes.
-    struct PendingScan {
-        std::shared_ptr<FolderScan> running;
-        std::deque<std::function<void()>> waitingLoads;
-        ~PendingScan();
-    };
-    PendingScan scan_;
 };
 
 } // namespace zeb

@@ -20,18 +20,18 @@ public:
     virtual void ShowMessage(int stringId, MessageIcon icon) = 0;
     // Runs `call` later on the user-interface thread; safe from any thread.
     virtual void PostToUiThread(std::function<void()> call) = 0;
-    // Runs `work` away from the user-interface thread, then `done` on it.
-    // A host without threads of its own runs both at once, in order.
-    virtual void RunInBackground(std::function<void()> work, std::function<void()> done) {
-        work();
-        done();
-    }
     // The main thread's plain sleep of the gap between tracks.
     virtual void SleepMs(int ms) = 0;
     // Runs the exit sequence; the program then closes.
     virtual void ExitProgram() = 0;
     // Asks the system to switch the computer off.
     virtual void RequestPowerOff() = 0;
+    // Runs `work` away from the user-interface thread, then `done` on it.
+    // A host without threads of its own runs both at once, in order.
+    virtual void RunInBackground(std::function<void()> work, std::function<void()> done) {
+        work();
+        done();
+    }
 
     // Tool windows, when they exist.
     virtual void RedrawPlaylistWindow() {}

@@ -5,7 +5,6 @@
 #include "playlist/PlaylistReader.h"
 #include "playlist/UserList.h"
 #include "shell/MainWnd.h"
-#include "shell/MainWndFolderScan.h"
 
 #include <sys/stat.h>
 
@@ -186,9 +185,9 @@ void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool appen
     if (DeferWhileScanning([=, this] { AddFolder(folder, randomFirst, append, play); }))
         return;
     host_.LeaveCdMode();
-    auto scan = std::make_shared<FolderScan>(WithTrailingSlash(folder), IncludeWAVs == 1,
-                                             randomFirst, append, play);
-    scan_.running = scan;
+    auto scan = std::make_shared<FolderScanJob>(WithTrailingSlash(folder), IncludeWAVs == 1,
+                                                randomFirst, append, play);
+    loads_.StartScan(scan);
     host_.RunInBackground(
         [scan] {
             scan->found =

@@ -1,8 +1,4 @@
-// A folder scan of CMainWnd::AddFolder, shared between the window and the
-// thread that walks the folder.
 #pragma once
-
-#include "shell/MainWnd.h"
 
 #include <atomic>
 #include <string>
@@ -11,13 +7,16 @@
 
 namespace zeb {
 
-struct CMainWnd::FolderScan {
-    FolderScan(std::string folder, bool includeWavs, bool randomFirst, bool append, bool play)
+// One folder of CMainWnd::AddFolder being scanned, shared between the
+// window and the thread that walks the folder.
+struct FolderScanJob {
+    FolderScanJob(std::string folder, bool includeWavs, bool randomFirst, bool append, bool play)
         : folder(std::move(folder)), includeWavs(includeWavs), randomFirst(randomFirst),
           append(append), play(play) {}
 
     const std::string folder;
     const bool includeWavs;
+    // How the files found are loaded.
     const bool randomFirst;
     const bool append;
     const bool play;
