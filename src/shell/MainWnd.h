@@ -76,6 +76,9 @@ public:
     bool FolderScanRunning() const { return loads_.ScanRunning(); }
     // Drops a running scan and the loads waiting for it (at exit).
     void CancelFolderScan();
+    // Runs `then` once the loads asked for so far have changed the list: at
+    // once when no folder scan runs, else after it and the loads waiting.
+    void RunAfterLoads(std::function<void()> then);
     // The open-file command's choice of files, in the dialog's order.
     void OpenChosenFiles(const std::vector<std::string>& paths);
     // The open-folder command's chosen folder.

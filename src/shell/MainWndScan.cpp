@@ -8,6 +8,11 @@ void CMainWnd::CancelFolderScan() {
     loads_.Cancel();
 }
 
+void CMainWnd::RunAfterLoads(std::function<void()> then) {
+    if (!DeferWhileScanning(then))
+        then();
+}
+
 bool CMainWnd::DeferWhileScanning(std::function<void()> load) {
     return loads_.Defer(std::move(load));
 }

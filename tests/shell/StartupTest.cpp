@@ -252,11 +252,16 @@ TEST(FolderScanOffThread, TheListChangesWhenTheScanEndsAndLaterLoadsFollowIt) {
     };
     EXPECT_EQ(handOver(dir.File("album")), 1);
     EXPECT_EQ(handOver(single), 1);
+    // What waits for the loads sees the list they made.
+    int countSeen = -1;
+    wnd->RunAfterLoads([&] { countSeen = wnd->Count(); });
     EXPECT_TRUE(wnd->FolderScanRunning());
     EXPECT_EQ(PathsOf(*wnd), std::vector<std::string>{old});
+    EXPECT_EQ(countSeen, -1);
     ASSERT_TRUE(host.FinishOldestJob());
     EXPECT_FALSE(wnd->FolderScanRunning());
     EXPECT_EQ(PathsOf(*wnd), (std::vector<std::string>{a, b, single}));
+    EXPECT_EQ(countSeen, 3);
     EXPECT_EQ(wnd->CurrentIndex(), 0);
 
     // Two folders in a row: the second scan starts once the first is done.
