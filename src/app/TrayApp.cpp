@@ -62,6 +62,7 @@ TrayApp::TrayApp(Options options)
 
 TrayApp::~TrayApp() {
     Shutdown();
+    StopBackgroundWork();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -643,6 +644,23 @@ void TrayApp::StopHandoverTimer() {
     handoverTimer_.stop();
 }
 
+void TrayApp::RunInBackground(std::function<void()> work, std::function<void()> done) {
+    // The window starts a scan only when the one before has delivered.
+    if (backgroundWork_.joinable())
+        backgroundWork_.join();
+    backgroundWork_ = std::thread([this, work = std::move(work), done = std::move(done)] {
+        work();
+        PostToUiThread(done);
+    });
+}
+
+void TrayApp::StopBackgroundWork() {
+    if (wnd_)
+        wnd_->CancelFolderScan();
+    if (backgroundWork_.joinable())
+        backgroundWork_.join();
+}
+
 // ------------------------------------------------------------------ exit
 
 // The settings, the list with its current entry, the info cache and the
@@ -676,6 +694,7 @@ void TrayApp::Shutdown() {
     for (auto& [id, timer] : clickTimers_)
         timer->stop();
     wnd_->Model().StopInfoScanner();
+    StopBackgroundWork();
     about_.Close();
     if (openMenu_)
         openMenu_->close();

@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QSocketNotifier;
@@ -85,6 +86,7 @@ public:
     void RequestPowerOff() override;
     void StartHandoverTimer() override;
     void StopHandoverTimer() override;
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override;
 
 signals:
     // The exit sequence has run; the event loop may end.
@@ -124,6 +126,8 @@ private:
     void WriteNowPlayingFile(bool exiting);
     void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
     void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
+    // Cancels a folder scan and waits for its thread.
+    void StopBackgroundWork();
 
     Options options_;
     IniFile ini_;
@@ -156,6 +160,7 @@ private:
     AboutBoxHolder about_;
     std::unique_ptr<OpenCommands> openCommands_;
     bool shutDown_ = false;
+    std::thread backgroundWork_; // the folder scan of RunInBackground
 };
 
 } // namespace zeb

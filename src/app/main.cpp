@@ -63,8 +63,12 @@ int main(int argc, char** argv) {
     if (runtime.Ok()) {
         lock = std::make_unique<InstanceLock>(runtime.path + kEndpointName + ".lock");
         if (!lock->TryAcquire()) {
-            RunSecondInstance(line, runtime.path + kEndpointName);
-            return 0;
+            std::optional<std::string> failure =
+                RunSecondInstance(line, runtime.path + kEndpointName);
+            if (!failure)
+                return 0;
+            std::fprintf(stderr, "zeb: %s\n", failure->c_str());
+            return 1;
         }
         endpointPath = runtime.path + kEndpointName;
     } else {

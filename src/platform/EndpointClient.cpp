@@ -71,7 +71,11 @@ bool WriteAll(int fd, const std::vector<uint8_t>& data, Clock::time_point deadli
     return true;
 }
 
-std::optional<int32_t> ReadAnswer(int fd, Clock::time_point deadline) {
+enum class Reading { Answer, Closed, TimedOut };
+
+// Reads the 4-byte answer into *value. Closed when the endpoint ended the
+// connection first (an endpoint closes connections it will not serve).
+Reading ReadAnswer(int fd, Clock::time_point deadline, int32_t* value) {
     uint8_t bytes[4];
     size_t done = 0;
     while (done < sizeof bytes) {
@@ -80,14 +84,15 @@ std::optional<int32_t> ReadAnswer(int fd, Clock::time_point deadline) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno == EAGAIN) {
             if (!WaitFor(fd, POLLIN, deadline))
-                return std::nullopt;
+                return Reading::TimedOut;
         } else if (!(n < 0 && errno == EINTR)) {
-            return std::nullopt; // closed without an answer
+            return Reading::Closed;
         }
     }
-    uint32_t value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                     static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    return static_cast<int32_t>(value);
+    uint32_t le = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                  static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    *value = static_cast<int32_t>(le);
+    return Reading::Answer;
 }
 
 } // namespace
@@ -100,10 +105,16 @@ EndpointReply ExchangeEndpointRequest(const std::string& path, const EndpointReq
         return {EndpointStatus::NotDelivered, 0};
     if (!WriteAll(socket.Fd(), EncodeEndpointRequest(request), deadline))
         return {EndpointStatus::NotDelivered, 0};
-    std::optional<int32_t> answer = ReadAnswer(socket.Fd(), deadline);
-    if (!answer)
-        return {EndpointStatus::NoAnswer, 0};
-    return {EndpointStatus::Answered, *answer};
+    int32_t answer = 0;
+    switch (ReadAnswer(socket.Fd(), deadline, &answer)) {
+    case Reading::Answer:
+        return {EndpointStatus::Answered, answer};
+    case Reading::Closed:
+        return {EndpointStatus::Refused, 0};
+    case Reading::TimedOut:
+        break;
+    }
+    return {EndpointStatus::NoAnswer, 0};
 }
 
 std::optional<int32_t> SendEndpointMessage(const std::string& path, uint32_t message,

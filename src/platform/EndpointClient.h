@@ -12,6 +12,7 @@ namespace zeb {
 enum class EndpointStatus {
     Answered,
     NotDelivered, // no endpoint to connect to, or the request could not be written whole
+    Refused,      // the endpoint closed the connection without answering: not served
     NoAnswer,     // the request went out but no answer came in time
 };
 

@@ -36,9 +36,9 @@ HandoverResult Retry(int attempts, int delayMs, const std::function<Attempt()>& 
 } // namespace
 
 std::optional<std::vector<uint8_t>> EncodeHandoverRecord(HandoverMode mode, std::string_view path) {
-    if (path.size() >= kHandoverPathSize || path.find('\0') != std::string_view::npos)
+    if (path.size() >= kMaxHandoverPathSize || path.find('\0') != std::string_view::npos)
         return std::nullopt;
-    std::vector<uint8_t> record(kHandoverRecordSize, 0);
+    std::vector<uint8_t> record(std::max(kHandoverRecordSize, 4 + path.size() + 1), 0);
     uint32_t value = static_cast<uint32_t>(mode);
     for (int i = 0; i < 4; ++i)
         record[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -46,14 +46,18 @@ std::optional<std::vector<uint8_t>> EncodeHandoverRecord(HandoverMode mode, std:
     return record;
 }
 
+bool IsHandoverRecordSize(size_t size) {
+    return size >= kHandoverRecordSize && size <= kMaxHandoverRecordSize;
+}
+
 std::optional<HandoverRecord> DecodeHandoverRecord(std::span<const uint8_t> bytes) {
-    if (bytes.size() != kHandoverRecordSize)
+    if (!IsHandoverRecordSize(bytes.size()))
         return std::nullopt;
     uint32_t mode = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
                     static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
     if (!IsKnownMode(mode))
         return std::nullopt;
-    auto pathBytes = bytes.subspan(4, kHandoverPathSize);
+    auto pathBytes = bytes.subspan(4);
     auto end = std::find(pathBytes.begin(), pathBytes.end(), uint8_t{0});
     return HandoverRecord{static_cast<HandoverMode>(mode), std::string(pathBytes.begin(), end)};
 }
@@ -82,6 +86,7 @@ HandoverResult SendExitCommand(const std::string& endpointPath, int attempts, in
         case EndpointStatus::NoAnswer:
             return Attempt::GiveUp;
         case EndpointStatus::NotDelivered:
+        case EndpointStatus::Refused:
             break;
         }
         return Attempt::TryAgain;

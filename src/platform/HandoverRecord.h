@@ -24,16 +24,24 @@ struct HandoverRecord {
 
 // The record travels as the WM_COPYDATA payload (dwData 0): the mode as a
 // 32-bit little-endian integer, then the path zero-terminated in 264 bytes.
+// A longer path makes the record longer: the path field then holds the path
+// and its terminating zero, up to the longest path the system names.
 constexpr size_t kHandoverRecordSize = 268;
 constexpr size_t kHandoverPathSize = 264;
+constexpr size_t kMaxHandoverPathSize = 4096; // PATH_MAX, the zero included
+constexpr size_t kMaxHandoverRecordSize = 4 + kMaxHandoverPathSize;
 constexpr uint32_t kExitCommand = 32780;
 
-// Nothing when the path does not fit in 263 bytes or holds a zero byte: the
-// path is refused rather than cut, because a cut path names another file.
+// Nothing when the path does not fit the largest record or holds a zero
+// byte: the path is refused rather than cut, because a cut path names
+// another file. Paths of up to 263 bytes give the 268-byte record.
 std::optional<std::vector<uint8_t>> EncodeHandoverRecord(HandoverMode mode, std::string_view path);
 
+// True for a payload size a record may have.
+bool IsHandoverRecordSize(size_t size);
+
 // Nothing unless the bytes are exactly one record with a known mode. The
-// path ends at the first zero byte, or after 264 bytes without one.
+// path ends at the first zero byte, or at the end of the record without one.
 std::optional<HandoverRecord> DecodeHandoverRecord(std::span<const uint8_t> bytes);
 
 struct HandoverResult {

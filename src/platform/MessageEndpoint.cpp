@@ -1,14 +1,17 @@
 #include "platform/MessageEndpoint.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace zeb {
 
@@ -19,9 +22,6 @@ constexpr size_t kCopyDataHeaderSize = 20;
 constexpr size_t kReadChunk = 16 * 1024;
 // A client that stops reading its answers is dropped past this much backlog.
 constexpr size_t kMaxPendingOutput = 64 * 1024;
-// Connections beyond this are closed at once, so a misbehaving program of
-// the user cannot exhaust our descriptors.
-constexpr size_t kMaxConnections = 32;
 constexpr int kMaxEventsPerCall = 16;
 
 void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
@@ -87,13 +87,21 @@ std::vector<uint8_t> EncodeEndpointRequest(const EndpointRequest& request) {
 
 MessageEndpoint::MessageEndpoint(Handler handler)
     : handler_(std::move(handler)), pollFd_(::epoll_create1(EPOLL_CLOEXEC)),
-      alive_(std::make_shared<bool>(true)) {}
+      timerFd_(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
+      alive_(std::make_shared<bool>(true)) {
+    if (pollFd_ >= 0 && (timerFd_ < 0 || !Watch(timerFd_, false, true))) {
+        ::close(pollFd_); // without the timer idle clients could pile up
+        pollFd_ = -1;
+    }
+}
 
 MessageEndpoint::~MessageEndpoint() {
     Close();
     *alive_ = false;
     if (pollFd_ >= 0)
         ::close(pollFd_);
+    if (timerFd_ >= 0)
+        ::close(timerFd_);
 }
 
 bool MessageEndpoint::Listen(const std::string& path, std::string* error) {
@@ -181,11 +189,15 @@ void MessageEndpoint::HandleEvents() {
         int fd = events[i].data.fd;
         if (fd == listenFd_)
             AcceptPending();
+        else if (fd == timerFd_)
+            DropIdleClients();
         else
             ServeClient(fd, events[i].events, alive);
     }
-    if (*alive)
+    if (*alive) {
+        ArmIdleTimer();
         serving_ = false;
+    }
 }
 
 void MessageEndpoint::AcceptPending() {
@@ -193,12 +205,58 @@ void MessageEndpoint::AcceptPending() {
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return; // EAGAIN: no more waiting; other errors: try on the next event
-        if (!IsPeerOurUser(fd) || clients_.size() >= kMaxConnections || !Watch(fd, false, true)) {
+        if (!IsPeerOurUser(fd)) {
+            ::close(fd);
+            continue;
+        }
+        MakeRoomForOneMore();
+        if (!Watch(fd, false, true)) {
             ::close(fd);
             continue;
         }
         clients_.emplace(fd, Client{});
     }
+}
+
+void MessageEndpoint::MakeRoomForOneMore() {
+    if (clients_.size() < kMaxConnections)
+        return;
+    auto longestIdle = clients_.begin();
+    for (auto it = clients_.begin(); it != clients_.end(); ++it) {
+        if (it->second.lastActive < longestIdle->second.lastActive)
+            longestIdle = it;
+    }
+    DropClient(longestIdle->first);
+}
+
+void MessageEndpoint::DropIdleClients() {
+    uint64_t expirations = 0;
+    ssize_t drained = ::read(timerFd_, &expirations, sizeof expirations);
+    (void)drained; // the count does not matter: every connection is checked
+    const Clock::time_point oldestAllowed = Clock::now() - idleLimit_;
+    std::vector<int> idle;
+    for (const auto& [fd, client] : clients_) {
+        if (client.lastActive <= oldestAllowed)
+            idle.push_back(fd);
+    }
+    for (int fd : idle)
+        DropClient(fd);
+}
+
+void MessageEndpoint::ArmIdleTimer() {
+    itimerspec when{};
+    if (!clients_.empty()) {
+        Clock::time_point oldest = Clock::time_point::max();
+        for (const auto& entry : clients_)
+            oldest = std::min(oldest, entry.second.lastActive);
+        auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(oldest + idleLimit_ -
+                                                                         Clock::now());
+        // Zero would disarm the timer: an expired connection is due at once.
+        const long long ns = std::max<long long>(wait.count(), 1);
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+    }
+    ::timerfd_settime(timerFd_, 0, &when, nullptr);
 }
 
 void MessageEndpoint::ServeClient(int fd, uint32_t events, const std::shared_ptr<bool>& alive) {
@@ -223,6 +281,7 @@ void MessageEndpoint::ServeClient(int fd, uint32_t events, const std::shared_ptr
         DropClient(fd);
         return;
     }
+    it->second.lastActive = Clock::now();
     it->second.in.insert(it->second.in.end(), buffer, buffer + n);
     AnswerRequests(fd, alive);
 }
@@ -270,6 +329,7 @@ bool MessageEndpoint::Flush(int fd, Client& client) {
         ssize_t n = ::send(fd, client.out.data(), client.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             client.out.erase(client.out.begin(), client.out.begin() + n);
+            client.lastActive = Clock::now();
             continue;
         }
         if (n < 0 && errno == EINTR)

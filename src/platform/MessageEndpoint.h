@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -39,9 +40,17 @@ std::vector<uint8_t> EncodeEndpointRequest(const EndpointRequest& request);
 // without blocking. Poll() waits a bounded time and serves, for loops of our
 // own and tests. A handler must not start a nested event loop that drives
 // this endpoint again (such calls are ignored); it may destroy the endpoint.
+//
+// A connection that neither sends nor takes anything for the idle limit is
+// closed, and when the table of connections is full a new one takes the
+// place of the one idle longest, so idle clients can never lock others out.
 class MessageEndpoint {
 public:
     using Handler = std::function<int32_t(const EndpointRequest&)>;
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr std::chrono::milliseconds kDefaultIdleLimit{10000};
+    static constexpr size_t kMaxConnections = 32;
 
     explicit MessageEndpoint(Handler handler);
     ~MessageEndpoint();
@@ -59,6 +68,7 @@ public:
     const std::string& Path() const { return path_; }
     int Fd() const { return pollFd_; }
     size_t ConnectionCount() const { return clients_.size(); }
+    void SetIdleLimit(std::chrono::milliseconds limit) { idleLimit_ = limit; }
 
     void HandleEvents();
     // Waits up to timeoutMs for something to serve, then serves it.
@@ -69,9 +79,14 @@ private:
         std::vector<uint8_t> in;
         std::vector<uint8_t> out;
         bool wantsWrite = false;
+        Clock::time_point lastActive = Clock::now();
     };
 
     void AcceptPending();
+    void MakeRoomForOneMore();
+    void DropIdleClients();
+    // Sets the timer to the moment the longest idle connection expires.
+    void ArmIdleTimer();
     void ServeClient(int fd, uint32_t events, const std::shared_ptr<bool>& alive);
     // Answers complete requests in the client's buffer; false when the
     // connection must be dropped or the endpoint went away in a handler.
@@ -84,6 +99,8 @@ private:
     std::string path_;
     int pollFd_ = -1;
     int listenFd_ = -1;
+    int timerFd_ = -1;
+    std::chrono::milliseconds idleLimit_ = kDefaultIdleLimit;
     uint64_t socketInode_ = 0;
     uint64_t socketDevice_ = 0;
     std::map<int, Client> clients_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -95,6 +96,12 @@ public:
     // a path already listed (ignoring case) is not added again. Returns the
     // number of entries added.
     int ScanFolder(const std::string& folder, bool skipDuplicates, bool includeWavs);
+    // The files ScanFolder would add (without the duplicate check), in the
+    // same order, leaving the list alone: for a scan on another thread. Below
+    // the folder the walk stays on its file system, and follows linked
+    // folders only onto local ones. Stops early once *cancel is set.
+    static std::vector<std::string> CollectFolder(const std::string& folder, bool includeWavs,
+                                                  const std::atomic<bool>* cancel = nullptr);
 
     // Sorts [first, last] by the path order. With carryInfo the info lines,
     // the current index and the window's marks move with their paths.
@@ -118,7 +125,8 @@ private:
     bool SortsBefore(const std::string& a, const std::string& b, SortKey key) const;
     void SwapForSort(int i, int j, bool carryInfo);
     struct ScanState;
-    void ScanFolderInto(const std::string& folder, ScanState& state);
+    static void ScanRoot(const std::string& folder, ScanState& state);
+    static void ScanFolderInto(const std::string& folder, dev_t device, ScanState& state);
     // Removes the flagged entries (current index untouched); returns the count.
     int RemoveFlagged(const std::vector<bool>& remove);
     void ScannerWalk();

@@ -3,6 +3,8 @@
 #include "platform/HandoverRecord.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace zeb {
 
@@ -32,19 +34,32 @@ void MakePathAbsolute(CommandLine& line, const std::string& currentFolder) {
     line.path = joined.lexically_normal().string();
 }
 
-void RunSecondInstance(const CommandLine& line, const std::string& endpointPath) {
-    if (line.exit) {
-        SendExitCommand(endpointPath);
-        return;
-    }
+namespace {
+
+std::optional<std::string> Failure(const HandoverResult& result, const std::string& what) {
+    if (result.delivered)
+        return std::nullopt;
+    return "the running instance did not confirm " + what + " (" + std::to_string(result.attempts) +
+           (result.attempts == 1 ? " attempt)" : " attempts)");
+}
+
+} // namespace
+
+std::optional<std::string> RunSecondInstance(const CommandLine& line,
+                                             const std::string& endpointPath) {
+    if (line.exit)
+        return Failure(SendExitCommand(endpointPath), "the exit command");
+    if (!line.path && !line.cd)
+        return std::nullopt;
     std::optional<std::vector<uint8_t>> record;
     if (line.path)
         record = EncodeHandoverRecord(line.add ? HandoverMode::Add : HandoverMode::OpenAndPlay,
                                       *line.path);
-    else if (line.cd)
+    else
         record = EncodeHandoverRecord(HandoverMode::PlayAudioCd, "");
-    if (record)
-        SendHandover(endpointPath, *record);
+    if (!record)
+        return "path too long to hand over: " + *line.path;
+    return Failure(SendHandover(endpointPath, *record), line.path ? *line.path : "the CD request");
 }
 
 } // namespace zeb

@@ -25,8 +25,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 void MakePathAbsolute(CommandLine& commandLine, const std::string& currentFolder);
 
 // What a second instance does with its command line: hands its path (or the
-// CD request) to the running instance, or asks it to exit. Silent; gives up
-// after the retry rule of SendHandover.
-void RunSecondInstance(const CommandLine& commandLine, const std::string& endpointPath);
+// CD request) to the running instance, or asks it to exit, by the retry rule
+// of SendHandover. Nothing when that was done or there was nothing to hand
+// over; otherwise why it failed.
+std::optional<std::string> RunSecondInstance(const CommandLine& commandLine,
+                                             const std::string& endpointPath);
 
 } // namespace zeb

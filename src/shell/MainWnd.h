@@ -6,6 +6,7 @@
 #include "shell/MainWndHost.h"
 #include "shell/MainWndSettings.h"
 #include "shell/ShuffleTable.h"
+#include "shell/WaitingLoads.h"
 
 #include <cstdint>
 #include <functional>
@@ -69,7 +70,16 @@ public:
     void OpenSingleFile(const std::string& path, bool append, bool play);
     void OpenAddress(const std::string& address);
     void LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play);
+    // The folder is scanned away from the user-interface thread; the list
+    // changes when the scan is done. Loads asked for meanwhile (folders,
+    // files, playlists, addresses) wait for it and follow in order.
     void AddFolder(const std::string& folder, bool randomFirst, bool append, bool play);
+    bool FolderScanRunning() const { return loads_.ScanRunning(); }
+    // Drops a running scan and the loads waiting for it (at exit).
+    void CancelFolderScan();
+    // Runs `then` once the loads asked for so far have changed the list: at
+    // once when no folder scan runs, else after it and the loads waiting.
+    void RunAfterLoads(std::function<void()> then);
     // The open-file command's choice of files, in the dialog's order.
     void OpenChosenFiles(const std::vector<std::string>& paths);
     // The open-folder command's chosen folder.
@@ -173,6 +183,10 @@ private:
     bool IsPlayingOrPaused() const;
     void NoteArrivedPath(const std::string& path);
     bool OnDisplayCommand(int id);
+    void FinishFolderScan(FolderScanJob& scan);
+    // True when `load` was kept to run after the running folder scan.
+    bool DeferWhileScanning(std::function<void()> load);
+    void RunWaitingLoads();
 
     MainWndHost& host_;
     CMpegPlayer player_;
@@ -187,6 +201,7 @@ private:
     CMixerVolume* mixer_ = nullptr;
     bool initialised_ = false;
     bool recentHandover_ = false;
+    WaitingLoads loads_; // a folder scan and the loads waiting for it
     std::string title_;
     std::string displayName_;
     std::string fileName_;

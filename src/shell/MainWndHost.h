@@ -26,6 +26,12 @@ public:
     virtual void ExitProgram() = 0;
     // Asks the system to switch the computer off.
     virtual void RequestPowerOff() = 0;
+    // Runs `work` away from the user-interface thread, then `done` on it.
+    // A host without threads of its own runs both at once, in order.
+    virtual void RunInBackground(std::function<void()> work, std::function<void()> done) {
+        work();
+        done();
+    }
 
     // Tool windows, when they exist.
     virtual void RedrawPlaylistWindow() {}

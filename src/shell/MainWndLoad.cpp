@@ -119,6 +119,8 @@ void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool
 }
 
 void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
+    if (DeferWhileScanning([=, this] { OpenSingleFile(path, append, play); }))
+        return;
     host_.LeaveCdMode();
     int oldCount = BeginLoad(append);
     model_.Append(path);
@@ -142,6 +144,8 @@ void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
 }
 
 void CMainWnd::OpenAddress(const std::string& address) {
+    if (DeferWhileScanning([=, this] { OpenAddress(address); }))
+        return;
     std::string url = EscapeAddressSpaces(address);
     host_.LeaveCdMode();
     BeginLoad(false);
@@ -164,6 +168,8 @@ void CMainWnd::OpenAddress(const std::string& address) {
 }
 
 void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play) {
+    if (DeferWhileScanning([=, this] { LoadPlaylistFile(path, randomFirst, append, play); }))
+        return;
     host_.LeaveCdMode();
     // With append, a "#TAG=" line before the file's first entry belongs to
     // the list's last entry: it is read along as the first item.
@@ -195,13 +201,21 @@ void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool 
 }
 
 void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool append, bool play) {
+    if (DeferWhileScanning([=, this] { AddFolder(folder, randomFirst, append, play); }))
+        return;
     host_.LeaveCdMode();
-    int oldCount = BeginLoad(append);
-    int from = append ? oldCount : 0;
-    model_.ScanFolder(WithTrailingSlash(folder), false, IncludeWAVs == 1);
-    if (Count() > from)
-        model_.SortByPath(from, Count() - 1, false);
-    StartLoadedList(oldCount, randomFirst, append, play);
+    auto scan = std::make_shared<FolderScanJob>(WithTrailingSlash(folder), IncludeWAVs == 1,
+                                                randomFirst, append, play);
+    loads_.StartScan(scan);
+    host_.RunInBackground(
+        [scan] {
+            scan->found =
+                CPlaylistModel::CollectFolder(scan->folder, scan->includeWavs, &scan->cancelled);
+        },
+        [this, scan] {
+            if (!scan->cancelled)
+                FinishFolderScan(*scan);
+        });
 }
 
 void CMainWnd::OpenChosenFiles(const std::vector<std::string>& paths) {

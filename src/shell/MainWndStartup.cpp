@@ -4,7 +4,7 @@
 #include "shell/MainWnd.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
 namespace zeb {
 
@@ -20,11 +20,11 @@ void CMainWnd::OpenCommandLinePath(const std::string& path, bool add) {
 }
 
 int32_t CMainWnd::OnHandover(std::span<const uint8_t> payload) {
-    if (!initialised_ || payload.size() != kHandoverRecordSize)
+    // Records longer than 268 bytes carry longer paths.
+    if (!initialised_ || !IsHandoverRecordSize(payload.size()))
         return 0;
     // Modes other than add and CD open the path like mode 0.
-    std::array<uint8_t, kHandoverRecordSize> bytes{};
-    std::copy(payload.begin(), payload.end(), bytes.begin());
+    std::vector<uint8_t> bytes(payload.begin(), payload.end());
     uint32_t mode = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
                     uint32_t(bytes[3]) << 24;
     if (mode > uint32_t(HandoverMode::PlayAudioCd))

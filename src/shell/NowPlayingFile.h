@@ -32,12 +32,15 @@ std::string ToOemCodePage(std::string_view utf8, int language);
 // nothing else done, when W2Ffile is empty or the file cannot be written;
 // the next call simply tries again.
 //
-// A regular file is replaced as a whole (new file beside it, renamed over
-// it), so a reader polling it never finds it empty or half written; it keeps
-// its permissions, and a symbolic link to it stays a link. A FIFO, a device,
-// a file with several hard links or one owned by another user is written in
-// place instead, as is a file whose folder does not let us create the new
-// one. A FIFO without a reader counts as a failure rather than blocking.
+// A regular file is replaced as a whole (new file in its folder, renamed over
+// it there), so a reader polling it never finds it empty or half written; it
+// keeps its permissions. A symbolic link stays a link and its target gets the
+// line, except that in a sticky folder such as /tmp only our own links are
+// followed: another user's link there is refused. A FIFO, a device, a file
+// with several hard links or one owned by another user is written in place
+// instead (never through a link), as is a file whose folder does not let us
+// create the new one. A FIFO without a reader counts as a failure rather
+// than blocking.
 bool WriteNowPlaying(const MainWndSettings& settings, NowPlayingState state,
                      std::string_view shownName, bool exiting);
 

@@ -27,8 +27,10 @@ using namespace std::chrono_literals;
 // An endpoint served on its own thread, as the program's event loop would.
 class RunningEndpoint {
 public:
-    RunningEndpoint(const std::string& path, MessageEndpoint::Handler handler)
+    RunningEndpoint(const std::string& path, MessageEndpoint::Handler handler,
+                    std::chrono::milliseconds idleLimit = MessageEndpoint::kDefaultIdleLimit)
         : endpoint_(std::move(handler)) {
+        endpoint_.SetIdleLimit(idleLimit);
         listening_ = endpoint_.Listen(path, &error_);
         thread_ = std::thread([this] {
             while (!stop_)
@@ -282,6 +284,67 @@ TEST_F(EndpointTest, BadClientsLeaveTheServerServingOthers) {
     EXPECT_EQ(SendEndpointMessage(path, kWmCommand, 1, 2), 5);
     for (const auto& request : recorder.Seen())
         EXPECT_NE(request.message, kWmCopyData); // no incomplete payload was handed on
+}
+
+TEST_F(EndpointTest, IdleConnectionsNeitherLockOthersOutNorStay) {
+    RunningEndpoint server(path, recorder.Handler([](const EndpointRequest&) { return 1; }));
+    ASSERT_TRUE(server.Listening()) << server.Error();
+    // More idle connections than the endpoint keeps at once.
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i) {
+        idle.push_back(ConnectRaw(path));
+        ASSERT_GE(idle.back(), 0);
+    }
+    auto record = *EncodeHandoverRecord(HandoverMode::Add, "/a.mp3");
+    EXPECT_TRUE(SendHandover(path, record, 50, 100).delivered);
+    EXPECT_EQ(SendEndpointMessage(path, kWmUser, 0, 104), 1);
+    for (int fd : idle)
+        ::close(fd);
+
+    // Past the idle limit the endpoint closes a silent connection itself.
+    RunningEndpoint quick(
+        dir.File("quick"), [](const EndpointRequest&) { return 1; }, 200ms);
+    ASSERT_TRUE(quick.Listening()) << quick.Error();
+    int silent = ConnectRaw(dir.File("quick"));
+    ASSERT_GE(silent, 0);
+    int answered = ConnectRaw(dir.File("quick"));
+    ASSERT_GE(answered, 0);
+    WriteRaw(answered, Le32Bytes({kWmUser, 0, 104}));
+    EXPECT_TRUE(ReadRaw(answered, 4));
+    EXPECT_TRUE(ClosedByServer(silent));
+    EXPECT_TRUE(ClosedByServer(answered));
+    ::close(silent);
+    ::close(answered);
+}
+
+TEST_F(EndpointTest, HandoverRetriesAfterTheConnectionWasClosedUnanswered) {
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    auto record = *EncodeHandoverRecord(HandoverMode::Add, "/a.mp3");
+    const size_t requestSize = EncodeEndpointRequest({kWmCopyData, 0, 0, 0, record}).size();
+    // Takes each request whole; closes the first two connections without an
+    // answer, as a busy endpoint does, and answers the third.
+    std::thread server([&] {
+        for (int connection = 1; connection <= 3; ++connection) {
+            int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                return;
+            bool whole = ReadRaw(fd, requestSize).has_value();
+            if (whole && connection == 3)
+                WriteRaw(fd, Le32Bytes({1}));
+            ::close(fd);
+        }
+    });
+    HandoverResult result = SendHandover(path, record, 10, 10);
+    ::shutdown(listener, SHUT_RDWR); // ends an accept still waiting
+    server.join();
+    ::close(listener);
+    EXPECT_TRUE(result.delivered);
+    EXPECT_EQ(result.attempts, 3);
 }
 
 TEST_F(EndpointTest, StaleSocketIsReplacedLiveOneIsNotStolen) {

@@ -23,18 +23,30 @@ TEST(HandoverRecord, EncodesModeLittleEndianAndZeroTerminatedPath) {
     EXPECT_EQ((*cd)[4], 0);
 }
 
-TEST(HandoverRecord, RoundTripsUpToTheLongestPathAndRefusesLonger) {
+TEST(HandoverRecord, LongPathsGrowTheRecordUpToTheSystemsLimit) {
     std::string longest(263, 'x');
     longest[0] = '/';
     auto record = EncodeHandoverRecord(HandoverMode::OpenAndPlay, longest);
     ASSERT_TRUE(record);
+    EXPECT_EQ(record->size(), kHandoverRecordSize);
     EXPECT_EQ(record->back(), 0);
     auto decoded = DecodeHandoverRecord(*record);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->mode, HandoverMode::OpenAndPlay);
     EXPECT_EQ(decoded->path, longest);
 
-    EXPECT_FALSE(EncodeHandoverRecord(HandoverMode::Add, longest + "y"));
+    // One byte more: the record grows by it instead of the path being lost.
+    for (size_t size : {264u, 1000u, 4095u}) {
+        std::string path = "/" + std::string(size - 1, 'y');
+        auto grown = EncodeHandoverRecord(HandoverMode::Add, path);
+        ASSERT_TRUE(grown) << size;
+        EXPECT_EQ(grown->size(), 4 + size + 1);
+        auto back = DecodeHandoverRecord(*grown);
+        ASSERT_TRUE(back) << size;
+        EXPECT_EQ(back->mode, HandoverMode::Add);
+        EXPECT_EQ(back->path, path);
+    }
+    EXPECT_FALSE(EncodeHandoverRecord(HandoverMode::Add, std::string(4096, 'z')));
     EXPECT_FALSE(EncodeHandoverRecord(HandoverMode::Add, std::string("/a\0b", 4)));
 
     std::string utf8 = "/musik/Bjørk – Jóga.mp3";
@@ -48,9 +60,9 @@ TEST(HandoverRecord, DecodeRefusesWrongSizesAndUnknownModes) {
     std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::Add, "/a.mp3");
     std::vector<uint8_t> shorter(record.begin(), record.end() - 1);
     EXPECT_FALSE(DecodeHandoverRecord(shorter));
-    std::vector<uint8_t> longer = record;
-    longer.push_back(0);
-    EXPECT_FALSE(DecodeHandoverRecord(longer));
+    std::vector<uint8_t> tooLong = record;
+    tooLong.resize(kMaxHandoverRecordSize + 1);
+    EXPECT_FALSE(DecodeHandoverRecord(tooLong));
     EXPECT_FALSE(DecodeHandoverRecord({}));
 
     std::vector<uint8_t> badMode = record;

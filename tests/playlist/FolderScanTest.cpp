@@ -2,8 +2,12 @@
 #include "support/TempDir.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 namespace zeb {
 namespace {
@@ -84,6 +88,33 @@ TEST(FolderScan, LinkLoopsEndAndMissingFolderAddsNothing) {
     CPlaylistModel model;
     EXPECT_EQ(model.ScanFolder(t.root, false, false), 5);
     EXPECT_EQ(model.ScanFolder(t.root + "nothing/", false, false), 0);
+}
+
+TEST(FolderScan, StaysOnTheFileSystemOfTheChosenFolder) {
+    ScanTree t;
+    const std::string volume = t.root + "sub/volume";
+    fs::create_directories(volume);
+    if (::mount("zeb-test", volume.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "mounting a file system needs privileges: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{volume};
+    fs::create_directory(volume + "/inner");
+    WriteFile(volume + "/v.mp3", "data");
+    WriteFile(volume + "/inner/w.mp3", "data");
+
+    // The volume mounted below the chosen folder is left out.
+    CPlaylistModel model;
+    EXPECT_EQ(model.ScanFolder(t.root, false, false), 5);
+    EXPECT_EQ(IndexOf(model, volume + "/v.mp3"), -1);
+    // Chosen itself, it is walked; collecting finds what a scan would add.
+    EXPECT_EQ(Sorted(CPlaylistModel::CollectFolder(volume, false)),
+              Sorted({volume + "/inner/w.mp3", volume + "/v.mp3"}));
+    EXPECT_EQ(CPlaylistModel::CollectFolder(t.root, false), model.Paths());
+    // A walk cancelled before it starts finds nothing.
+    std::atomic<bool> cancel{true};
+    EXPECT_TRUE(CPlaylistModel::CollectFolder(t.root, false, &cancel).empty());
 }
 
 TEST(EntryExists, FilesMustBeNonEmptyAddressesAlwaysExist) {

@@ -195,6 +195,52 @@ TEST_F(NowPlayingFileTest, LinksStayLinks) {
     EXPECT_EQ(fs::hard_link_count(other), 2u);
 }
 
+TEST_F(NowPlayingFileTest, RelativeLinksAndChainsAreFollowedFromTheLinksFolder) {
+    fs::create_directory(dir_.Path() / "sub");
+    test::WriteFile(dir_.File("sub/real.txt"), "old");
+    fs::create_symlink("sub/hop", s_.W2Ffile);
+    fs::create_symlink("real.txt", dir_.Path() / "sub/hop");
+    ASSERT_TRUE(WriteNowPlaying(s_, State::Playing, "A", false));
+    EXPECT_EQ(test::ReadFile(dir_.File("sub/real.txt")), "Now playing: A");
+    EXPECT_TRUE(fs::is_symlink(dir_.Path() / "sub/hop"));
+
+    // A loop of links writes nothing and creates nothing.
+    fs::remove(dir_.Path() / "sub/hop");
+    fs::create_symlink("../np.txt", dir_.Path() / "sub/hop");
+    EXPECT_FALSE(WriteNowPlaying(s_, State::Playing, "B", false));
+    EXPECT_EQ(Names(dir_.Path() / "sub"), (std::vector<std::string>{"hop", "real.txt"}));
+}
+
+TEST_F(NowPlayingFileTest, AnotherUsersLinkInAStickyFolderIsNeverFollowed) {
+    // A shared folder like /tmp: writable by everyone, sticky.
+    const fs::path shared = dir_.Path() / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms(01777));
+    const std::string precious = dir_.File("precious.txt");
+    test::WriteFile(precious, "keep");
+    const std::string planted = (shared / "np.txt").string();
+    fs::create_symlink(precious, planted);
+
+    // Our own link there is followed as anywhere else.
+    s_.W2Ffile = planted;
+    ASSERT_TRUE(WriteNowPlaying(s_, State::Playing, "A", false));
+    EXPECT_EQ(test::ReadFile(precious), "Now playing: A");
+    test::WriteFile(precious, "keep");
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a link to another user needs root";
+    ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(WriteNowPlaying(s_, State::Playing, "A", false));
+    EXPECT_FALSE(WriteNowPlaying(s_, State::Playing, "A", true));
+    // Reached through a link of our own elsewhere, it is refused all the same.
+    s_.W2Ffile = dir_.File("mine");
+    fs::create_symlink(planted, s_.W2Ffile);
+    EXPECT_FALSE(WriteNowPlaying(s_, State::Playing, "A", false));
+    EXPECT_EQ(test::ReadFile(precious), "keep");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_EQ(Names(shared), std::vector<std::string>{"np.txt"});
+}
+
 TEST_F(NowPlayingFileTest, AFifoIsWrittenInPlaceAndWithoutReaderSkipped) {
     ASSERT_EQ(::mkfifo(s_.W2Ffile.c_str(), 0600), 0);
     // Nobody reads: the call fails instead of waiting for a reader.

@@ -8,8 +8,12 @@
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"
 
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <utility>
 
 namespace zeb {
 namespace {
@@ -85,13 +89,20 @@ TEST_F(StartupTest, HandoversAreRefusedUntilInitialisedAndNeedTheRecordSize) {
 
     wnd_.SetInitialised();
     std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::OpenAndPlay, a);
-    std::vector<uint8_t> longer = record;
-    longer.push_back(0);
-    EXPECT_EQ(wnd_.OnHandover(longer), 0);
+    std::vector<uint8_t> tooLong = record;
+    tooLong.resize(kMaxHandoverRecordSize + 1);
+    EXPECT_EQ(wnd_.OnHandover(tooLong), 0);
     EXPECT_EQ(wnd_.OnHandover(std::span(record).first(267)), 0);
     EXPECT_EQ(wnd_.Count(), 0);
     EXPECT_EQ(wnd_.OnHandover(record), 1);
     EXPECT_EQ(Paths(), std::vector<std::string>{a});
+
+    // A path longer than the classic record arrives in a longer one.
+    std::string deep = Track(std::string(120, 'd') + "/" + std::string(120, 'e') + "/" +
+                             std::string(100, 'f') + ".mp3");
+    ASSERT_GT(deep.size(), kHandoverPathSize);
+    EXPECT_EQ(Handover(HandoverMode::Add, deep), 1);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{a, deep}));
 }
 
 TEST_F(StartupTest, FilesArrivingTogetherFormOneListStartingWithTheFirst) {
@@ -195,6 +206,86 @@ TEST(MountPointTest, MountPointsStandForDriveRoots) {
     EXPECT_FALSE(IsMountPoint(dir.Path().string()));
     EXPECT_FALSE(IsMountPoint(dir.File("missing")));
     EXPECT_FALSE(IsMountPoint(""));
+}
+
+// Folder scans finish only when the test says so, as a thread finishes them
+// some time after they were started.
+class DeferringHost : public HandoverHost {
+public:
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+        jobs.push_back({std::move(work), std::move(done)});
+    }
+    bool FinishOldestJob() {
+        if (jobs.empty())
+            return false;
+        auto [work, done] = std::move(jobs.front());
+        jobs.pop_front();
+        work();
+        done();
+        return true;
+    }
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> jobs;
+};
+
+std::vector<std::string> PathsOf(const CMainWnd& wnd) {
+    return wnd.Model().Paths();
+}
+
+TEST(FolderScanOffThread, TheListChangesWhenTheScanEndsAndLaterLoadsFollowIt) {
+    test::TempDir dir;
+    DeferringHost host;
+    auto wnd = std::make_unique<CMainWnd>(host, 3u);
+    test::UseWavOutput(*wnd, dir);
+    wnd->AutoPlay = 0;
+    wnd->SetInitialised();
+    std::string old = test::CopyFixture(dir, "old.mp3");
+    std::string b = test::CopyFixture(dir, "album/b.mp3");
+    std::string a = test::CopyFixture(dir, "album/a.mp3");
+    std::string single = test::CopyFixture(dir, "single.mp3");
+    wnd->OpenSingleFile(old, false, false);
+
+    // A folder arrives and a file right after it: the file waits for the
+    // folder, so the list holds both in the order they came.
+    auto handOver = [&](const std::string& path) {
+        return wnd->OnHandover(*EncodeHandoverRecord(HandoverMode::OpenAndPlay, path));
+    };
+    EXPECT_EQ(handOver(dir.File("album")), 1);
+    EXPECT_EQ(handOver(single), 1);
+    // What waits for the loads sees the list they made.
+    int countSeen = -1;
+    wnd->RunAfterLoads([&] { countSeen = wnd->Count(); });
+    EXPECT_TRUE(wnd->FolderScanRunning());
+    EXPECT_EQ(PathsOf(*wnd), std::vector<std::string>{old});
+    EXPECT_EQ(countSeen, -1);
+    ASSERT_TRUE(host.FinishOldestJob());
+    EXPECT_FALSE(wnd->FolderScanRunning());
+    EXPECT_EQ(PathsOf(*wnd), (std::vector<std::string>{a, b, single}));
+    EXPECT_EQ(countSeen, 3);
+    EXPECT_EQ(wnd->CurrentIndex(), 0);
+
+    // Two folders in a row: the second scan starts once the first is done.
+    wnd->EndHandoverWindow();
+    wnd->AddFolder(dir.File("album"), false, false, false);
+    wnd->AddFolder(dir.File("album"), false, true, false);
+    EXPECT_EQ(host.jobs.size(), 1u);
+    ASSERT_TRUE(host.FinishOldestJob());
+    ASSERT_TRUE(host.FinishOldestJob());
+    EXPECT_EQ(PathsOf(*wnd), (std::vector<std::string>{a, b, a, b}));
+
+    // A cancelled scan changes nothing, nor do the loads that waited for it.
+    wnd->AddFolder(dir.File("album"), false, false, false);
+    wnd->OpenSingleFile(old, true, false);
+    wnd->CancelFolderScan();
+    ASSERT_TRUE(host.FinishOldestJob());
+    EXPECT_EQ(PathsOf(*wnd), (std::vector<std::string>{a, b, a, b}));
+    wnd->OpenSingleFile(old, false, false);
+    EXPECT_EQ(PathsOf(*wnd), std::vector<std::string>{old});
+
+    // A window that goes before its scan ends is left alone by the scan.
+    wnd->AddFolder(dir.File("album"), false, false, false);
+    wnd->Player().Stop();
+    wnd.reset();
+    EXPECT_TRUE(host.FinishOldestJob());
 }
 
 TEST_F(StartupTest, DisplayCommandsSetTheirSettings) {
