@@ -241,27 +241,43 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
         hide();
         return;
     }
-    // Asking for our size again makes a host that sized the icon before it
-    // read our hints look at them again.
+    nudged_ = false;
+    AskForOurSize();
+    ScheduleEmbeddingCheck();
+    if (callbacks_.docked)
+        callbacks_.docked();
+}
+
+// Asking for our size again makes a host that sized the icon before it read
+// our hints look at them again.
+void XEmbedTrayIcon::AskForOurSize() {
     const std::uint32_t size[] = {static_cast<std::uint32_t>(minimumWidth()),
                                   static_cast<std::uint32_t>(minimumHeight())};
     xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          size);
     xcb_flush(connection_);
+}
+
+void XEmbedTrayIcon::ScheduleEmbeddingCheck() {
     QTimer::singleShot(kEmbeddingCheckMs << std::min(redocks_, kMaxRedocks), this,
                        &XEmbedTrayIcon::VerifyEmbedding);
-    if (callbacks_.docked)
-        callbacks_.docked();
 }
 
 // A busy host (trayer among them) may take the icon but never lay it out:
-// the icon stays unmapped in a panel with no room for it. The icon then asks
-// to be docked again, a few times at most.
+// the icon stays in a slot with no room for it. The icon first asks for its
+// size again, which costs the host little; if that does not help it asks to
+// be docked again, a few times at most, waiting longer each time.
 void XEmbedTrayIcon::VerifyEmbedding() {
     if (!wanted_ || !embedded_ || !connection_)
         return;
     if (ShownByHost()) {
         redocks_ = 0;
+        return;
+    }
+    if (!nudged_) {
+        nudged_ = true;
+        AskForOurSize();
+        ScheduleEmbeddingCheck();
         return;
     }
     if (++redocks_ > kMaxRedocks)

@@ -47,6 +47,8 @@ private:
     bool RequestDock();
     void ListenForTrayManager();
     void OnReparented(std::uint32_t parent);
+    void AskForOurSize();
+    void ScheduleEmbeddingCheck();
     void VerifyEmbedding();
     bool ShownByHost() const;
 
@@ -57,7 +59,8 @@ private:
     bool wanted_ = false; // Show() was called and Hide() not since
     bool docked_ = false; // a tray host was asked to take the icon
     bool embedded_ = false;
-    int redocks_ = 0; // dock requests repeated because the host did not show the icon
+    bool nudged_ = false; // the size was asked for again since the last dock
+    int redocks_ = 0;     // dock requests repeated because the host did not show the icon
     QIcon icon_;
     TrayCallbacks callbacks_;
 };
