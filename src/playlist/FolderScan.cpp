@@ -1,5 +1,4 @@
 // CPlaylistModel::ScanFolder: the recursive search for playable files.
-#include "platform/TextUtil.h"
 #include "playlist/PlaylistModel.h"
 
 #include <cstdint>
@@ -15,8 +14,8 @@ namespace zeb {
 struct CPlaylistModel::ScanState {
     bool includeWavs = false;
     bool skipDuplicates = false;
-    std::unordered_set<std::string> knownLowered; // with skipDuplicates
-    std::set<std::pair<dev_t, ino_t>> visited;    // folders entered, against link loops
+    std::unordered_set<std::string> known;     // with skipDuplicates
+    std::set<std::pair<dev_t, ino_t>> visited; // folders entered, against link loops
     int added = 0;
 };
 
@@ -47,8 +46,7 @@ int CPlaylistModel::ScanFolder(const std::string& folder, bool skipDuplicates, b
     state.includeWavs = includeWavs;
     state.skipDuplicates = skipDuplicates;
     if (skipDuplicates) {
-        for (const std::string& path : paths_)
-            state.knownLowered.insert(AsciiLowered(path));
+        state.known.insert(paths_.begin(), paths_.end());
     }
     std::string base = folder;
     if (base.empty() || base.back() != '/')
@@ -77,7 +75,8 @@ void CPlaylistModel::ScanFolderInto(const std::string& folder, ScanState& state)
         const bool wanted = ext == "MP3" || (ext == "WAV" && state.includeWavs);
         // Sizes are judged by their low 32 bits, like the existence test.
         if (wanted && S_ISREG(st.st_mode) && static_cast<uint32_t>(st.st_size) != 0) {
-            if (state.skipDuplicates && !state.knownLowered.insert(AsciiLowered(path)).second)
+            // Exact match: names differing in letter case are different files.
+            if (state.skipDuplicates && !state.known.insert(path).second)
                 continue;
             Append(path);
             ++state.added;

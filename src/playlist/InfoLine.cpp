@@ -187,6 +187,15 @@ std::string LengthSuffix(std::optional<uint32_t> seconds) {
     return text;
 }
 
+std::string SingleLineText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return out;
+}
+
 bool IsInternetAddress(std::string_view path) {
     const auto startsWith = [&](std::string_view prefix) {
         return path.size() >= prefix.size() &&
@@ -205,9 +214,9 @@ std::optional<uint32_t> EstimateLengthSeconds(const std::string& path) {
 ComposedInfoLine ComposeInfoLine(const std::string& path) {
     const std::string copy = ReplaceAll(path, "_", " ");
     if (IsInternetAddress(copy))
-        return {AddressName(copy) + std::string(kUnknownLengthSuffix), true};
+        return {SingleLineText(AddressName(copy)) + std::string(kUnknownLengthSuffix), true};
 
-    const std::string name = FileName(copy);
+    const std::string name = SingleLineText(FileName(copy));
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return {name + std::string(kUnknownLengthSuffix), false};
@@ -215,7 +224,7 @@ ComposedInfoLine ComposeInfoLine(const std::string& path) {
     file.reset();
 
     const std::optional<Id3v1Tag> tag = ReadId3v1(path);
-    const std::string display = tag ? TagDisplayText(*tag) : name;
+    const std::string display = tag ? SingleLineText(TagDisplayText(*tag)) : name;
     return {display + LengthSuffix(length), true};
 }
 

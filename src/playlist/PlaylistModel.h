@@ -92,7 +92,7 @@ public:
 
     // Appends every MP3 (and with includeWavs every WAV) file below folder
     // that is not empty, depth-first in directory order. With skipDuplicates
-    // a path already listed (ignoring case) is not added again. Returns the
+    // a path already listed (exactly, letter case included) is not added again. Returns the
     // number of entries added.
     int ScanFolder(const std::string& folder, bool skipDuplicates, bool includeWavs);
 

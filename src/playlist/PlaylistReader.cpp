@@ -79,19 +79,6 @@ std::string PercentDecoded(std::string_view s) {
     return out;
 }
 
-// "file:///x" and "file://localhost/x" name the local path "/x".
-std::optional<std::string> LocalPathOfFileAddress(std::string_view line) {
-    constexpr std::string_view kScheme = "file://";
-    if (!StartsWithIgnoreCase(line, kScheme))
-        return std::nullopt;
-    std::string_view rest = line.substr(kScheme.size());
-    if (StartsWithIgnoreCase(rest, "localhost/"))
-        rest.remove_prefix(std::string_view("localhost").size());
-    if (rest.empty() || rest.front() != '/')
-        return std::nullopt;
-    return PercentDecoded(rest);
-}
-
 // The part of a Windows absolute path below its drive or share, with '/'
 // separators and no leading ones: "C:\x\a.mp3", "\x\a.mp3" and
 // "\\server\share\x\a.mp3" all give "x/a.mp3".
@@ -240,6 +227,24 @@ std::vector<std::string> SplitTrimmedLines(std::string_view text) {
         text.remove_prefix(end + 1);
     }
     return lines;
+}
+
+std::optional<std::string> LocalPathOfFileAddress(std::string_view line) {
+    constexpr std::string_view kScheme = "file://";
+    if (!StartsWithIgnoreCase(line, kScheme))
+        return std::nullopt;
+    std::string_view rest = line.substr(kScheme.size());
+    if (StartsWithIgnoreCase(rest, "localhost/"))
+        rest.remove_prefix(std::string_view("localhost").size());
+    if (rest.empty() || rest.front() != '/')
+        return std::nullopt;
+    return PercentDecoded(rest);
+}
+
+std::string StoredLineToPath(std::string line) {
+    if (auto local = LocalPathOfFileAddress(line))
+        return *local;
+    return IsAddress(line) ? EscapeAddressSpaces(line) : line;
 }
 
 std::string ResolveEntryLine(std::string_view line, const std::string& playlistPath,

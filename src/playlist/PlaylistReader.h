@@ -28,6 +28,15 @@ std::optional<std::string> ReadTextFile(const std::string& path);
 // line break is not a line.
 std::vector<std::string> SplitTrimmedLines(std::string_view text);
 
+// The local path a "file:///x" or "file://localhost/x" address names, with
+// its %XX escapes decoded; nothing for any other text.
+std::optional<std::string> LocalPathOfFileAddress(std::string_view line);
+
+// An entry path from a line of a file that stores paths as they are (the
+// user list, the info cache): "file://" lines, which the writers use for
+// paths with control characters, are decoded; spaces in addresses become "%20".
+std::string StoredLineToPath(std::string line);
+
 enum class AddressSpaces { Escape, Keep };
 
 // Turns one entry line of a playlist file into an entry path.

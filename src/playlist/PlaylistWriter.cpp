@@ -1,8 +1,10 @@
 #include "playlist/PlaylistWriter.h"
 
 #include "platform/TextUtil.h"
+#include "playlist/InfoLine.h"
 #include "playlist/PlaylistReader.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace zeb {
@@ -10,6 +12,30 @@ namespace zeb {
 namespace {
 
 constexpr std::string_view kTagPrefix = "#TAG=";
+
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsControl);
+}
+
+std::string PercentEscaped(std::string_view text, bool escapePercent) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        if (IsControl(c) || (escapePercent && c == '%')) {
+            const auto byte = static_cast<unsigned char>(c);
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
@@ -37,14 +63,14 @@ std::string PlaylistFolder(const std::string& playlistPath) {
 
 // The entry line for a playlist in folder (with its trailing '/').
 std::string LineBelow(const std::string& entryPath, const std::string& folder) {
-    if (IsAddress(entryPath))
-        return entryPath;
+    if (IsAddress(entryPath) || HasControlCharacter(entryPath))
+        return PathAsSingleLine(entryPath);
     if (entryPath.size() > folder.size() && entryPath.compare(0, folder.size(), folder) == 0) {
         std::string relative = entryPath.substr(folder.size());
         if (!ReadsBackWrongly(relative))
             return relative;
     }
-    return entryPath;
+    return PathAsSingleLine(entryPath);
 }
 
 std::string FormatPls(const std::vector<std::string>& lines) {
@@ -56,6 +82,14 @@ std::string FormatPls(const std::vector<std::string>& lines) {
 }
 
 } // namespace
+
+std::string PathAsSingleLine(const std::string& path) {
+    if (!HasControlCharacter(path))
+        return path;
+    if (IsAddress(path))
+        return PercentEscaped(path, false);
+    return "file://" + PercentEscaped(AbsolutePath(path), true);
+}
 
 std::string EntryLineFor(const std::string& entryPath, const std::string& playlistPath) {
     return LineBelow(entryPath, PlaylistFolder(playlistPath));
@@ -77,7 +111,7 @@ std::string FormatPlaylist(const std::vector<PlaylistEntry>& entries,
         text += '\n';
         if (withTags) {
             text += kTagPrefix;
-            text += entry.info;
+            text += SingleLineText(entry.info);
             text += '\n';
         }
     }

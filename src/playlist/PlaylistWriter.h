@@ -9,6 +9,12 @@
 
 namespace zeb {
 
+// A path as one line of a text file: unchanged unless it holds a control
+// character (a line break would split it into phantom lines). Then a file
+// path becomes a "file://" address and an address gets "%XX" escapes, both
+// of which the readers undo.
+std::string PathAsSingleLine(const std::string& path);
+
 // The line a playlist at playlistPath holds for an entry: relative to the
 // playlist's folder when the entry lies in it or below it, else the
 // absolute path; addresses as they are. A relative form that would read

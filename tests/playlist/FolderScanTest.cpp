@@ -68,14 +68,16 @@ TEST(FolderScan, WavFilesOnlyWhenAsked) {
     EXPECT_GE(IndexOf(model, t.root + "x.wav"), 0);
 }
 
-TEST(FolderScan, DuplicatesSkippedIgnoringCaseOnlyWhenAsked) {
+TEST(FolderScan, DuplicatesSkippedExactlyOnlyWhenAsked) {
     ScanTree t;
+    WriteFile(t.root + "B.mp3", "other file");
     CPlaylistModel model;
-    model.Append(t.root + "B.MP3");
-    EXPECT_EQ(model.ScanFolder(t.root, true, false), 4);
-    EXPECT_EQ(IndexOf(model, t.root + "b.mp3"), -1);
-    EXPECT_EQ(model.ScanFolder(t.root, false, false), 5);
-    EXPECT_EQ(model.Count(), 10);
+    model.Append(t.root + "b.mp3");
+    EXPECT_EQ(model.ScanFolder(t.root, true, false), 5) << "B.mp3 is another file than b.mp3";
+    EXPECT_EQ(IndexOf(model, t.root + "b.mp3"), 0);
+    EXPECT_GE(IndexOf(model, t.root + "B.mp3"), 1);
+    EXPECT_EQ(model.ScanFolder(t.root, false, false), 6);
+    EXPECT_EQ(model.Count(), 12);
 }
 
 TEST(FolderScan, LinkLoopsEndAndMissingFolderAddsNothing) {

@@ -51,6 +51,19 @@ TEST(InfoLineName, UnderscoresBecomeSpacesAndFolderAndExtensionGo) {
     EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "noext")), "noext (00:03)");
 }
 
+// Info lines are stored one per line: a line break from a file name or a
+// tag would split the saved list.
+TEST(InfoLineName, ControlCharactersNeverReachTheLine) {
+    TempDir dir;
+    EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "a\nb\rc.mp3")), "a b c (00:03)");
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "t.mp3");
+    Id3v1Tag tag;
+    tag.title = "Good\n/etc/passwd";
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(Line(path), "Good /etc/passwd (00:03)");
+    EXPECT_EQ(Line("/gone/x\ny.mp3"), "x y (mm:ss)");
+}
+
 TEST(InfoLineName, UnopenableFileGetsNameOnlyAndIsNotCacheable) {
     const ComposedInfoLine line = ComposeInfoLine("/no/such/folder/My_Song.mp3");
     EXPECT_EQ(line.line, "My Song (mm:ss)");

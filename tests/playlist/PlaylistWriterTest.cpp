@@ -130,6 +130,22 @@ TEST_F(PlaylistWriterTest, TagLinesAreBuiltWhenMissingAndReadBack) {
     EXPECT_EQ(stored.size(), 3u);
 }
 
+TEST_F(PlaylistWriterTest, LineBreaksInPathsAndInfoReadBackAsOneEntryEach) {
+    const std::string list = In("breaks.m3u");
+    std::vector<PlaylistEntry> entries{{In("evil\n/etc/passwd.mp3"), "Good\n/etc/shadow (00:01)"},
+                                       {In("plain.mp3"), "Plain (00:02)"}};
+    ASSERT_TRUE(WritePlaylistFile(list, entries, true, {}));
+    std::vector<PlaylistEntry> back = ReadBack(list);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0], (PlaylistEntry{In("evil\n/etc/passwd.mp3"), "Good /etc/shadow (00:01)"}));
+    EXPECT_EQ(back[1], entries[1]);
+
+    ASSERT_TRUE(WritePlaylistFile(In("breaks.pls"), entries, false, {}));
+    back = ReadBack(In("breaks.pls"));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].path, entries[0].path);
+}
+
 TEST_F(PlaylistWriterTest, WithoutTagsNoInfoIsWrittenOrBuilt) {
     const std::string list = In("n.m3u");
     std::vector<PlaylistEntry> entries{{In("a.mp3"), "Has - Info (00:01)"}, {In("b.mp3"), ""}};
