@@ -73,8 +73,7 @@ void CPlaylistModel::ScanFolderInto(const std::string& folder, ScanState& state)
             continue;
         const std::string ext = UpperExtension(path);
         const bool wanted = ext == "MP3" || (ext == "WAV" && state.includeWavs);
-        // Sizes are judged by their low 32 bits, like the existence test.
-        if (wanted && S_ISREG(st.st_mode) && static_cast<uint32_t>(st.st_size) != 0) {
+        if (wanted && S_ISREG(st.st_mode) && st.st_size > 0) {
             // Exact match: names differing in letter case are different files.
             if (state.skipDuplicates && !state.known.insert(path).second)
                 continue;

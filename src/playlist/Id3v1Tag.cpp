@@ -70,6 +70,20 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
     return length;
 }
 
+// Opens a regular file without blocking (a named pipe put in its place
+// between a check and the open must not hang us); -1 for anything else.
+int OpenRegular(const std::string& path, int access) {
+    const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Opens the file for reading and writing; a file without the owner's write
 // bit gets it until the returned guard goes, which puts the old mode back.
 class WritableFile {
@@ -81,7 +95,7 @@ public:
         mode_ = st.st_mode & 07777;
         if (!(mode_ & S_IWUSR) && ::chmod(path.c_str(), mode_ | S_IWUSR) == 0)
             restoreMode_ = true;
-        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        fd_ = OpenRegular(path, O_RDWR);
     }
     ~WritableFile() {
         if (fd_ >= 0)
@@ -154,7 +168,7 @@ std::string FormatId3v1(const Id3v1Tag& tag) {
 }
 
 std::optional<Id3v1Tag> ReadId3v1(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegular(path, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::optional<Id3v1Tag> tag;
@@ -175,8 +189,20 @@ bool WriteId3v1(const std::string& path, const Id3v1Tag& tag) {
     const off_t size = FileSize(file.Fd());
     if (size < 0)
         return false;
-    const off_t offset = EndsWithTag(file.Fd(), size) ? size - kId3v1Size : size;
-    return WriteAll(file.Fd(), FormatId3v1(tag), offset);
+    const bool hadTag = EndsWithTag(file.Fd(), size);
+    const off_t offset = hadTag ? size - kId3v1Size : size;
+    std::string oldTag(hadTag ? kId3v1Size : 0, '\0');
+    if (hadTag && ::pread(file.Fd(), oldTag.data(), kId3v1Size, offset) != kId3v1Size)
+        return false;
+    if (WriteAll(file.Fd(), FormatId3v1(tag), offset))
+        return true;
+    // A write that failed part way (full disk, size limit) must not leave
+    // junk that a later write would take for audio and append after.
+    if (hadTag)
+        WriteAll(file.Fd(), oldTag, offset);
+    else
+        (void)::ftruncate(file.Fd(), size);
+    return false;
 }
 
 bool RemoveId3v1(const std::string& path) {

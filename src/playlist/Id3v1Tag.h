@@ -38,7 +38,9 @@ std::optional<Id3v1Tag> ReadId3v1(const std::string& path);
 // Writes the tag over an existing one or appends a new one. The file's
 // permission bits are kept: a file without the owner's write bit gets it for
 // the write only, so a read-only file takes the tag and stays read-only.
-// False when the file could not be written (nothing is reported to the user).
+// False when the file could not be written (nothing is reported to the user);
+// a write that fails part way is undone, so the file keeps its length and its
+// old tag.
 bool WriteId3v1(const std::string& path, const Id3v1Tag& tag);
 
 // Cuts the last 128 bytes when they are a tag, with the same permission

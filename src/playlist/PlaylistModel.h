@@ -105,7 +105,8 @@ public:
     // Random order: ceil(1.5 N) + 1 swaps of two drawn entries.
     void ShuffleEntries(RandomGenerator& random);
 
-    // Addresses always exist; a file exists when it is found and not empty.
+    // Addresses always exist; a file exists when it is a regular file and
+    // not empty (sizes in 64 bits: a 4 GiB file is not empty).
     static bool EntryExists(const std::string& path);
     RemovalResult RemoveMissing();
     RemovalResult RemoveDuplicates();

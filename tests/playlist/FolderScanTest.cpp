@@ -98,5 +98,16 @@ TEST(EntryExists, FilesMustBeNonEmptyAddressesAlwaysExist) {
     EXPECT_TRUE(CPlaylistModel::EntryExists("Ftp://nowhere.invalid/x.mp3"));
 }
 
+// Sizes are 64-bit: a file of exactly 4 GiB is not empty.
+TEST(EntryExists, FileOf4GiBCountsAndIsScanned) {
+    TempDir dir;
+    const std::string root = dir.Path().string() + "/";
+    WriteFile(root + "big.mp3", "x");
+    fs::resize_file(root + "big.mp3", uint64_t{1} << 32); // sparse
+    EXPECT_TRUE(CPlaylistModel::EntryExists(root + "big.mp3"));
+    CPlaylistModel model;
+    EXPECT_EQ(model.ScanFolder(root, false, false), 1);
+}
+
 } // namespace
 } // namespace zeb

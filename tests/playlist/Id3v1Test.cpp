@@ -2,8 +2,10 @@
 #include "playlist/Id3v1Tag.h"
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace zeb {
@@ -33,6 +35,20 @@ Id3v1Tag SampleTag() {
     tag.comment = "Nice";
     tag.genre = 17;
     return tag;
+}
+
+// WriteId3v1 while no write may reach beyond limit bytes, as on a full disk.
+bool WriteWithSizeLimit(const std::string& path, const Id3v1Tag& tag, rlim_t limit) {
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    rlimit small = was;
+    small.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteId3v1(path, tag);
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -144,6 +160,25 @@ TEST(Id3v1Write, ReadOnlyFileTakesTheTagAndStaysReadOnly) {
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_TRUE(WriteId3v1(path, SampleTag()));
     EXPECT_EQ(ModeOf(path), 0640u) << "other permission bits are kept too";
+}
+
+// A write cut short (full disk, file-size limit) must leave the file as it
+// was; junk left at the end would make the next write append a second tag.
+TEST(Id3v1Write, WriteFailingPartWayChangesNothing) {
+    TempDir dir;
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "song.mp3");
+    const std::string original = ReadFile(path);
+    EXPECT_FALSE(WriteWithSizeLimit(path, SampleTag(), original.size() + 50));
+    EXPECT_EQ(ReadFile(path), original);
+    ASSERT_TRUE(WriteId3v1(path, SampleTag()));
+    EXPECT_EQ(ReadFile(path).size(), original.size() + 128);
+
+    // With a tag in place: a failure of the overwrite keeps the old tag.
+    const std::string tagged = ReadFile(path);
+    Id3v1Tag other = SampleTag();
+    other.title = "Other";
+    EXPECT_FALSE(WriteWithSizeLimit(path, other, tagged.size() - 60));
+    EXPECT_EQ(ReadFile(path), tagged);
 }
 
 TEST(Id3v1Write, MissingFileIsNotCreated) {
