@@ -55,6 +55,15 @@ void CInfoCache::Append(InfoCacheRecord record) {
     index_.emplace(records_.back().path, std::prev(records_.end()));
 }
 
+const std::string& CInfoCache::Today() const {
+    const std::time_t now = clock_();
+    if (now != todayAt_) {
+        today_ = DateText(now);
+        todayAt_ = now;
+    }
+    return today_;
+}
+
 std::vector<InfoCacheRecord> CInfoCache::ReadFresh(const std::string& file) const {
     std::vector<InfoCacheRecord> fresh;
     const std::optional<std::string> text = ReadTextFile(file);
@@ -62,10 +71,19 @@ std::vector<InfoCacheRecord> CInfoCache::ReadFresh(const std::string& file) cons
         return fresh;
     const std::vector<std::string> lines = SplitTrimmedLines(*text);
     const std::time_t now = clock_();
+    // Records share few dates: judge each date once.
+    std::unordered_map<std::string, bool> freshDates;
+    const auto isFresh = [&](const std::string& date) {
+        const auto [it, added] = freshDates.try_emplace(date, false);
+        if (added) {
+            const long days =
+                static_cast<long>(std::difftime(now, MidnightOf(date))) / kSecondsPerDay;
+            it->second = days <= kKeepDays;
+        }
+        return it->second;
+    };
     for (size_t i = 0; i + 2 < lines.size(); i += 3) {
-        const long days =
-            static_cast<long>(std::difftime(now, MidnightOf(lines[i]))) / kSecondsPerDay;
-        if (days > kKeepDays)
+        if (!isFresh(lines[i]))
             continue;
         std::string path = LocalPathOfFileAddress(lines[i + 1]).value_or(lines[i + 1]);
         fresh.push_back({lines[i], std::move(path), lines[i + 2]});
@@ -76,7 +94,9 @@ std::vector<InfoCacheRecord> CInfoCache::ReadFresh(const std::string& file) cons
 void CInfoCache::Load(const std::string& file) {
     RemoveStaleTemporaries(file);
     Clear();
-    for (InfoCacheRecord& record : ReadFresh(file))
+    std::vector<InfoCacheRecord> fresh = ReadFresh(file);
+    index_.reserve(fresh.size());
+    for (InfoCacheRecord& record : fresh)
         Append(std::move(record));
 }
 

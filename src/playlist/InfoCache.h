@@ -69,13 +69,16 @@ private:
         }
     };
 
-    std::string Today() const { return DateText(clock_()); }
+    // Today's date text; worked out again only when the clock moved on.
+    const std::string& Today() const;
     RecordList::iterator Find(std::string_view path);
     void Append(InfoCacheRecord record);
     // The file's records young enough to keep, in file order.
     std::vector<InfoCacheRecord> ReadFresh(const std::string& file) const;
 
     Clock clock_;
+    mutable std::time_t todayAt_ = -1;
+    mutable std::string today_;
     RecordList records_;
     std::unordered_map<std::string, RecordList::iterator, PathHash, std::equal_to<>> index_;
 };
