@@ -286,21 +286,24 @@ bool ReadPlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry
     return true;
 }
 
-std::optional<std::vector<std::string>> ReadPathsForAppend(const std::string& playlistPath) {
+std::optional<std::vector<KeptEntryLine>> ReadLinesForAppend(const std::string& playlistPath) {
     std::optional<std::string> text = ReadTextFile(playlistPath);
     if (!text)
         return std::nullopt;
     const bool pls = IsPlsName(playlistPath);
     const std::string folder = PlaylistFolder(playlistPath);
-    std::vector<std::string> paths;
+    std::vector<KeptEntryLine> lines;
     for (const std::string& line : SplitTrimmedLines(*text)) {
         if (line.empty() || IsExtLine(line) || IsTagLine(line))
             continue;
         std::optional<std::string_view> entry = pls ? PlsEntryText(line) : line;
-        if (entry && !entry->empty())
-            paths.push_back(ResolveInFolder(*entry, folder, AddressSpaces::Keep));
+        if (!entry || entry->empty())
+            continue;
+        std::string path = ResolveInFolder(*entry, folder, AddressSpaces::Keep);
+        const bool found = IsAddress(path) || Exists(path);
+        lines.push_back({std::move(path), std::string(*entry), found});
     }
-    return paths;
+    return lines;
 }
 
 } // namespace zeb

@@ -65,10 +65,19 @@ void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
 bool ReadPlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry>& list,
                       const InfoFoundFn& onInfo = {});
 
-// The entry paths of an existing playlist as the append command keeps them:
+// An entry line of a playlist that the append command writes back: the path
+// it resolves to, and its own text, which is what is written back when the
+// path names no existing file (a line for another machine, a comment).
+struct KeptEntryLine {
+    std::string path;
+    std::string text;
+    bool found = false; // an address, or an existing file
+};
+
+// The entry lines of an existing playlist as the append command keeps them:
 // "#EXT" and "#TAG=" lines skipped, every other line (in a PLS file only
 // the "File" lines) resolved, addresses kept exactly. Nothing when the file
 // cannot be read.
-std::optional<std::vector<std::string>> ReadPathsForAppend(const std::string& playlistPath);
+std::optional<std::vector<KeptEntryLine>> ReadLinesForAppend(const std::string& playlistPath);
 
 } // namespace zeb

@@ -81,6 +81,26 @@ std::string FormatPls(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The playlist text of ready entry lines, each followed by its entry's info
+// line when withTags (M3U only).
+std::string FormatLines(const std::vector<std::string>& lines,
+                        const std::vector<PlaylistEntry>& entries, const std::string& playlistPath,
+                        bool withTags) {
+    if (IsPlsName(playlistPath))
+        return FormatPls(lines);
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        text += '\n';
+        if (withTags) {
+            text += kTagPrefix;
+            text += SingleLineText(entries[i].info);
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 std::string PathAsSingleLine(const std::string& path) {
@@ -98,24 +118,11 @@ std::string EntryLineFor(const std::string& entryPath, const std::string& playli
 std::string FormatPlaylist(const std::vector<PlaylistEntry>& entries,
                            const std::string& playlistPath, bool withTags) {
     const std::string folder = PlaylistFolder(playlistPath);
-    if (IsPlsName(playlistPath)) {
-        std::vector<std::string> lines;
-        lines.reserve(entries.size());
-        for (const PlaylistEntry& entry : entries)
-            lines.push_back(LineBelow(entry.path, folder));
-        return FormatPls(lines);
-    }
-    std::string text;
-    for (const PlaylistEntry& entry : entries) {
-        text += LineBelow(entry.path, folder);
-        text += '\n';
-        if (withTags) {
-            text += kTagPrefix;
-            text += SingleLineText(entry.info);
-            text += '\n';
-        }
-    }
-    return text;
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const PlaylistEntry& entry : entries)
+        lines.push_back(LineBelow(entry.path, folder));
+    return FormatLines(lines, entries, playlistPath, withTags);
 }
 
 bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry>& entries,
@@ -132,20 +139,27 @@ bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntr
 AppendResult AppendToPlaylist(const std::string& playlistPath,
                               const std::vector<std::string>& paths, bool withTags,
                               const InfoBuildFn& buildInfo) {
-    std::optional<std::vector<std::string>> existing = ReadPathsForAppend(playlistPath);
+    std::optional<std::vector<KeptEntryLine>> existing = ReadLinesForAppend(playlistPath);
     if (!existing)
         return AppendResult::CannotRead;
+    const std::string folder = PlaylistFolder(playlistPath);
+    std::vector<std::string> lines;
     std::vector<PlaylistEntry> entries;
-    entries.reserve(existing->size() + paths.size());
-    for (const std::string& path : *existing)
+    // Lines naming no file here (another machine's drive, a comment) are
+    // written back as they were, not turned into a path of this machine.
+    for (const KeptEntryLine& line : *existing) {
+        lines.push_back(line.found ? LineBelow(line.path, folder) : line.text);
+        entries.push_back({line.path, std::string()});
+    }
+    for (const std::string& path : paths) {
+        lines.push_back(LineBelow(path, folder));
         entries.push_back({path, std::string()});
-    for (const std::string& path : paths)
-        entries.push_back({path, std::string()});
+    }
     if (withTags && buildInfo) {
         for (PlaylistEntry& entry : entries)
             entry.info = buildInfo(entry.path);
     }
-    if (!WriteFileAtomically(playlistPath, FormatPlaylist(entries, playlistPath, withTags)))
+    if (!WriteFileAtomically(playlistPath, FormatLines(lines, entries, playlistPath, withTags)))
         return AppendResult::CannotWrite;
     return AppendResult::Done;
 }

@@ -39,7 +39,8 @@ bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntr
 enum class AppendResult { Done, CannotRead, CannotWrite };
 
 // Adds paths to the end of an existing playlist: the file's entries are
-// read and written again (relative where possible) followed by paths. With
+// read and written again (relative where possible; lines that name no
+// existing file keep their text) followed by paths. With
 // withTags every entry gets a freshly built info line from buildInfo; the
 // file's former "#TAG=" lines are dropped. The file is unchanged on failure.
 AppendResult AppendToPlaylist(const std::string& playlistPath,

@@ -190,7 +190,7 @@ TEST_F(PlaylistReaderTest, UnreadableFilesLeaveTheListAlone) {
     std::filesystem::resize_file(In("huge.m3u"), 65u << 20);
     EXPECT_FALSE(ReadPlaylistFile(In("huge.m3u"), list));
     EXPECT_EQ(list, (std::vector<PlaylistEntry>{{"/m/keep.mp3", "K"}}));
-    EXPECT_FALSE(ReadPathsForAppend(In("missing.m3u")).has_value());
+    EXPECT_FALSE(ReadLinesForAppend(In("missing.m3u")).has_value());
 }
 
 TEST_F(PlaylistReaderTest, JunkDoesNotCrash) {
