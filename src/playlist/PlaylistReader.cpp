@@ -1,7 +1,9 @@
 #include "playlist/PlaylistReader.h"
 
 #include "platform/TextUtil.h"
+#include "playlist/AnsiCodePage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -164,6 +166,23 @@ std::string PlaylistFolder(const std::string& playlistPath) {
     return FolderOf(AbsolutePlaylistPath(playlistPath));
 }
 
+bool HasNonAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// ResolveInFolder, and when that names no existing file, the line taken in
+// the interface language's code page (a playlist written on Windows in its
+// ANSI code page) if that names one.
+std::string ResolveWithCodePage(std::string_view line, const std::string& folder,
+                                AddressSpaces spaces) {
+    std::string path = ResolveInFolder(line, folder, spaces);
+    if (!HasNonAscii(line) || IsAddress(path) || Exists(path))
+        return path;
+    std::string converted = ResolveInFolder(AnsiToUtf8(line), folder, spaces);
+    return Exists(converted) ? converted : path;
+}
+
 } // namespace
 
 bool IsAddress(std::string_view path) {
@@ -249,7 +268,7 @@ std::string StoredLineToPath(std::string line) {
 
 std::string ResolveEntryLine(std::string_view line, const std::string& playlistPath,
                              AddressSpaces spaces) {
-    return ResolveInFolder(line, PlaylistFolder(playlistPath), spaces);
+    return ResolveWithCodePage(line, PlaylistFolder(playlistPath), spaces);
 }
 
 void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
@@ -257,7 +276,7 @@ void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
     const bool pls = IsPlsName(playlistPath);
     const std::string folder = PlaylistFolder(playlistPath);
     auto append = [&](std::string_view line) {
-        list.push_back({ResolveInFolder(line, folder, AddressSpaces::Escape), std::string()});
+        list.push_back({ResolveWithCodePage(line, folder, AddressSpaces::Escape), std::string()});
     };
     for (const std::string& line : SplitTrimmedLines(text)) {
         if (line.empty() || IsExtLine(line))
@@ -299,7 +318,7 @@ std::optional<std::vector<KeptEntryLine>> ReadLinesForAppend(const std::string& 
         std::optional<std::string_view> entry = pls ? PlsEntryText(line) : line;
         if (!entry || entry->empty())
             continue;
-        std::string path = ResolveInFolder(*entry, folder, AddressSpaces::Keep);
+        std::string path = ResolveWithCodePage(*entry, folder, AddressSpaces::Keep);
         const bool found = IsAddress(path) || Exists(path);
         lines.push_back({std::move(path), std::string(*entry), found});
     }
