@@ -18,8 +18,10 @@ constexpr auto kRetryStep = std::chrono::milliseconds(5);
 
 FileLock::FileLock(const std::string& file) {
     // Read access suffices for flock, so a lock file made by another user of
-    // a shared folder serves every user who can read it.
-    fd_ = ::open((file + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    // a shared folder serves every user who can read it. A link planted in
+    // its place is not followed (it could make us create a file elsewhere).
+    fd_ = ::open((file + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW,
+                 0666);
     if (fd_ < 0)
         return;
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;

@@ -110,7 +110,8 @@ bool CInfoCache::Save(const std::string& file) const {
         put(r);
     std::unordered_map<std::string, bool, PathHash, std::equal_to<>> added;
     for (const InfoCacheRecord& r : ReadFresh(file)) {
-        if (!index_.contains(r.path) && added.emplace(r.path, true).second)
+        if (!index_.contains(r.path) && !forgotten_.contains(r.path) &&
+            added.emplace(r.path, true).second)
             put(r);
     }
     return WriteFileAtomically(file, text);
@@ -143,6 +144,7 @@ void CInfoCache::Forget(std::string_view path) {
     const auto it = index_.find(path);
     if (it == index_.end())
         return;
+    forgotten_.insert(it->first);
     records_.erase(it->second);
     index_.erase(it);
 }
@@ -154,6 +156,7 @@ std::vector<InfoCacheRecord> CInfoCache::Records() const {
 void CInfoCache::Clear() {
     records_.clear();
     index_.clear();
+    forgotten_.clear();
 }
 
 } // namespace zeb

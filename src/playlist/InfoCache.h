@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace zeb {
@@ -38,9 +39,9 @@ public:
     void Load(const std::string& file);
     // Replaces the file atomically with every record in cache order, followed
     // by the records another process saved in the meantime for paths this
-    // cache does not hold (under a lock on the file, so concurrent saves
-    // keep each other's records). False when the file could not be written
-    // (callers ignore it).
+    // cache neither holds nor forgot since it was loaded (under a lock on the file, so concurrent
+    // saves keep each other's records). False when the file could not be written (callers ignore
+    // it).
     bool Save(const std::string& file) const;
 
     // The line of the record for path; its date becomes today. Empty when
@@ -81,6 +82,7 @@ private:
     mutable std::string today_;
     RecordList records_;
     std::unordered_map<std::string, RecordList::iterator, PathHash, std::equal_to<>> index_;
+    std::unordered_set<std::string, PathHash, std::equal_to<>> forgotten_;
 };
 
 } // namespace zeb

@@ -136,6 +136,10 @@ TEST(InfoCacheFile, SavesKeepOtherRecordsAndFailuresChangeNothing) {
     EXPECT_EQ(reader.cache.Lookup("/first.mp3"), "First (00:01)");
     EXPECT_EQ(reader.cache.Lookup("/second.mp3"), "Second (00:02)");
     EXPECT_EQ(reader.cache.Lookup("/both.mp3"), "Second's (00:03)") << "the later save wins";
+    reader.cache.Forget("/first.mp3");
+    ASSERT_TRUE(reader.cache.Save(file));
+    reader.cache.Load(file);
+    EXPECT_EQ(reader.cache.Lookup("/first.mp3"), "") << "a forgotten record does not come back";
 
     const std::string before = ReadFile(file);
     for (int i = 0; i < 2000; ++i)
