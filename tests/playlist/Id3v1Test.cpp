@@ -205,7 +205,7 @@ TEST(Id3v1Text, Utf8IsNeverCutInsideACharacter) {
     EXPECT_EQ(block.substr(3, 30), std::string(29, 'a') + " ");
 }
 
-TEST(Id3v1Text, ShownAsUtf8WhenValidElseLatin1) {
+TEST(Id3v1Text, ShownAsUtf8WhenValidElseInTheCodePage) {
     EXPECT_EQ(Id3v1TextToUtf8("Caf\xC3\xA9"), "Caf\xC3\xA9");
     EXPECT_EQ(Id3v1TextToUtf8("Caf\xE9"), "Caf\xC3\xA9");
     EXPECT_EQ(Id3v1TextToUtf8("\xFF"), "\xC3\xBF");
