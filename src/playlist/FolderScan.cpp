@@ -1,4 +1,5 @@
 // CPlaylistModel::ScanFolder: the recursive search for playable files.
+#include "platform/TextUtil.h"
 #include "playlist/PlaylistModel.h"
 
 #include <cstdint>
@@ -14,8 +15,8 @@ namespace zeb {
 struct CPlaylistModel::ScanState {
     bool includeWavs = false;
     bool skipDuplicates = false;
-    std::unordered_set<std::string> known;     // with skipDuplicates
-    std::set<std::pair<dev_t, ino_t>> visited; // folders entered, against link loops
+    std::unordered_set<std::string> knownExactly; // with skipDuplicates
+    std::set<std::pair<dev_t, ino_t>> visited;    // folders entered, against link loops
     int added = 0;
 };
 
@@ -46,7 +47,7 @@ int CPlaylistModel::ScanFolder(const std::string& folder, bool skipDuplicates, b
     state.includeWavs = includeWavs;
     state.skipDuplicates = skipDuplicates;
     if (skipDuplicates) {
-        state.known.insert(paths_.begin(), paths_.end());
+        state.knownExactly.insert(paths_.begin(), paths_.end());
     }
     std::string base = folder;
     if (base.empty() || base.back() != '/')
@@ -75,7 +76,7 @@ void CPlaylistModel::ScanFolderInto(const std::string& folder, ScanState& state)
         const bool wanted = ext == "MP3" || (ext == "WAV" && state.includeWavs);
         if (wanted && S_ISREG(st.st_mode) && st.st_size > 0) {
             // Exact match: names differing in letter case are different files.
-            if (state.skipDuplicates && !state.known.insert(path).second)
+            if (state.skipDuplicates && !state.knownExactly.insert(path).second)
                 continue;
             Append(path);
             ++state.added;
