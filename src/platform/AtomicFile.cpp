@@ -3,8 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,11 +26,58 @@ std::string ResolvedTarget(const std::string& path) {
     return resolved;
 }
 
+// Also true for anything but a regular file: a named pipe or a device in the
+// file's place is not ours to replace.
 bool IsReadOnly(const std::string& target, const struct stat& st) {
-    return S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
+    return !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
+}
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+// The process id of a temporary name "<prefix><pid>-<n>"; 0 when the name is
+// not one.
+pid_t TemporaryOwner(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    const size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size())
+        return 0;
+    const auto digits = [](std::string_view s) {
+        return s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!digits(name.substr(0, dash)) || !digits(name.substr(dash + 1)) || dash > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+bool ProcessIsGone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 } // namespace
+
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string target = ResolvedTarget(path);
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir)
+        return;
+    const std::string visiblePrefix = base + ".tmp-";
+    const std::string hiddenPrefix = "." + base + ".new-";
+    while (const dirent* item = ::readdir(dir.get())) {
+        const std::string_view name = item->d_name;
+        pid_t owner = TemporaryOwner(name, visiblePrefix);
+        if (owner == 0)
+            owner = TemporaryOwner(name, hiddenPrefix);
+        if (owner > 0 && ProcessIsGone(owner))
+            ::unlinkat(::dirfd(dir.get()), item->d_name, 0);
+    }
+}
 
 bool WriteAllTo(int fd, std::string_view data) {
     while (!data.empty()) {

@@ -13,7 +13,7 @@ namespace zeb {
 // and kept; an existing file keeps its permissions. Fails, leaving
 // everything as it was, when the folder cannot take the new file or the
 // existing file is read-only (no write permission bit, or not writable by
-// this user).
+// this user) or is no regular file.
 bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 // Writes all of data to the descriptor, going on after interruptions.
@@ -25,5 +25,10 @@ bool WriteAllTo(int fd, std::string_view data);
 // folder does not take it.
 std::optional<std::pair<int, std::string>> CreateFileBeside(const std::string& target,
                                                             bool hidden = false);
+
+// Removes the temporary files of replacements of `target` (both kinds of
+// name above) left behind by processes that no longer run, as after a
+// kill -9 in the middle of a save. Those of live processes stay.
+void RemoveStaleTemporaries(const std::string& target);
 
 } // namespace zeb

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/TextUtil.h"
 
 #include <cerrno>
@@ -21,13 +22,15 @@ bool IsCommentLine(std::string_view trimmed) {
     return !trimmed.empty() && (trimmed.front() == ';' || trimmed.front() == '#');
 }
 
-// The section name of a "[name]" line, or nothing for any other line.
+// The section name of a "[name]" line, or nothing for any other line. The
+// name reaches to the line's last ']', so names holding a ']' (a user name
+// may) match the headers written for them.
 std::optional<std::string_view> SectionNameOf(std::string_view line) {
     std::string_view t = Trim(line);
     if (t.empty() || t.front() != '[')
         return std::nullopt;
     t.remove_prefix(1);
-    size_t close = t.find(']');
+    size_t close = t.rfind(']');
     if (close != std::string_view::npos)
         t = t.substr(0, close);
     return Trim(t);
@@ -255,23 +258,35 @@ std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
 
 namespace {
 
+// Reads a regular file only: opening a named pipe or a device in its place
+// must not block or read forever.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     out.clear();
     char buf[8192];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        out.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+    while (ok) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
     return ok;
 }
 
 } // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+IniFile::IniFile(std::string path) : path_(std::move(path)) {
+    RemoveStaleTemporaries(path_);
+}
 
 void IniFile::RefreshLocked() const {
     if (batchDepth_ > 0 && loaded_)
@@ -304,12 +319,18 @@ bool IniFile::StoreLocked() {
 
 template <typename Edit>
 bool IniFile::EditLocked(Edit&& edit) {
-    RefreshLocked();
-    edit(doc_);
     if (batchDepth_ > 0) {
+        RefreshLocked();
+        edit(doc_);
         batchDirty_ = true;
         return true;
     }
+    // Another process may have replaced the file a moment ago: read it
+    // again under the lock, so its keys survive this edit.
+    const FileLock lock(path_);
+    loaded_ = false;
+    RefreshLocked();
+    edit(doc_);
     return StoreLocked();
 }
 
@@ -363,6 +384,12 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
 
 IniFile::Batch::Batch(IniFile& file) : file_(file) {
     file_.mutex_.lock();
+    if (file_.batchDepth_ == 0) {
+        // The outermost batch holds the file lock until it is written, so
+        // other processes cannot slip a change in between read and replace.
+        lock_ = std::make_unique<FileLock>(file_.path_);
+        file_.loaded_ = false;
+    }
     file_.RefreshLocked();
     ++file_.batchDepth_;
 }
@@ -380,6 +407,7 @@ bool IniFile::Batch::Commit() {
         file_.batchDirty_ = false;
         ok = file_.StoreLocked();
     }
+    lock_.reset();
     file_.mutex_.unlock();
     return ok;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -8,6 +9,8 @@
 #include <vector>
 
 namespace zeb {
+
+class FileLock;
 
 // The text of an INI file as lines, with lookups and edits that behave like
 // the classic private-profile functions: section and key names compare
@@ -58,8 +61,11 @@ std::optional<int32_t> ParseIniInt(std::string_view value);
 
 // An INI file on disk. Every read sees the file's current content (it is
 // parsed again when it changed on disk), every write replaces the file
-// atomically through a temporary file renamed over it. A Batch groups many
-// writes into one replacement of the file. Safe to use from several threads.
+// atomically through a temporary file renamed over it, reading it again
+// under a lock file first so that processes sharing the file keep each
+// other's keys. A Batch groups many writes into one replacement of the file
+// and holds the lock while it lives. Safe to use from several threads. A
+// file that is no regular file reads as empty and is never replaced.
 class IniFile {
 public:
     explicit IniFile(std::string path);
@@ -91,6 +97,7 @@ public:
 
     private:
         IniFile& file_;
+        std::unique_ptr<FileLock> lock_;
         bool done_ = false;
     };
 

@@ -16,7 +16,7 @@ namespace zeb {
 struct CPlaylistModel::ScanState {
     bool includeWavs = false;
     bool skipDuplicates = false;
-    std::unordered_set<std::string> knownLowered; // with skipDuplicates
+    std::unordered_set<std::string> knownExactly; // with skipDuplicates
     std::set<std::pair<dev_t, ino_t>> visited;    // folders entered, against link loops
     std::vector<std::string> found;
     const std::atomic<bool>* cancel = nullptr; // set: stop as soon as possible
@@ -50,8 +50,7 @@ int CPlaylistModel::ScanFolder(const std::string& folder, bool skipDuplicates, b
     state.includeWavs = includeWavs;
     state.skipDuplicates = skipDuplicates;
     if (skipDuplicates) {
-        for (const std::string& path : paths_)
-            state.knownLowered.insert(AsciiLowered(path));
+        state.knownExactly.insert(paths_.begin(), paths_.end());
     }
     ScanRoot(folder, state);
     for (const std::string& path : state.found)
@@ -105,9 +104,9 @@ void CPlaylistModel::ScanFolderInto(const std::string& folder, dev_t device, Sca
             continue;
         const std::string ext = UpperExtension(path);
         const bool wanted = ext == "MP3" || (ext == "WAV" && state.includeWavs);
-        // Sizes are judged by their low 32 bits, like the existence test.
-        if (wanted && S_ISREG(st.st_mode) && static_cast<uint32_t>(st.st_size) != 0) {
-            if (state.skipDuplicates && !state.knownLowered.insert(AsciiLowered(path)).second)
+        if (wanted && S_ISREG(st.st_mode) && st.st_size > 0) {
+            // Exact match: names differing in letter case are different files.
+            if (state.skipDuplicates && !state.knownExactly.insert(path).second)
                 continue;
             state.found.push_back(path);
         } else if (S_ISDIR(st.st_mode)) {

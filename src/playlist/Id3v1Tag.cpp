@@ -1,6 +1,7 @@
 #include "playlist/Id3v1Tag.h"
 
 #include "platform/TextUtil.h"
+#include "playlist/AnsiCodePage.h"
 #include "playlist/Genres.h"
 
 #include <fcntl.h>
@@ -17,6 +18,38 @@ constexpr size_t kAlbumOffset = 63;
 constexpr size_t kYearOffset = 93;
 constexpr size_t kCommentOffset = 97;
 constexpr size_t kGenreOffset = 127;
+
+struct TextField {
+    std::string Id3v1Tag::*member;
+    size_t offset;
+    size_t size;
+};
+constexpr TextField kTextFields[] = {{&Id3v1Tag::title, kTitleOffset, kId3v1TextField},
+                                     {&Id3v1Tag::artist, kArtistOffset, kId3v1TextField},
+                                     {&Id3v1Tag::album, kAlbumOffset, kId3v1TextField},
+                                     {&Id3v1Tag::year, kYearOffset, kId3v1YearField},
+                                     {&Id3v1Tag::comment, kCommentOffset, kId3v1TextField}};
+
+bool HasNonAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+// The bytes to store for a field's text: the code page when every character
+// fits (other players show that, and a field holds twice the letters of
+// UTF-8 Cyrillic), else UTF-8. Bytes that are not UTF-8 are stored as given.
+// Code-page bytes that would read back as different UTF-8 text are avoided.
+std::string FieldBytes(const std::string& text) {
+    if (!HasNonAscii(text) || !IsValidUtf8(text))
+        return text;
+    const std::optional<std::string> ansi = Utf8ToAnsi(text);
+    if (!ansi || IsValidUtf8(*ansi))
+        return text;
+    return *ansi;
+}
 
 std::string ReadField(std::string_view block, size_t offset, size_t size) {
     std::string_view field = block.substr(offset, size);
@@ -70,6 +103,20 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
     return length;
 }
 
+// Opens a regular file without blocking (a named pipe put in its place
+// between a check and the open must not hang us); -1 for anything else.
+int OpenRegular(const std::string& path, int access) {
+    const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Opens the file for reading and writing; a file without the owner's write
 // bit gets it until the returned guard goes, which puts the old mode back.
 class WritableFile {
@@ -81,7 +128,7 @@ public:
         mode_ = st.st_mode & 07777;
         if (!(mode_ & S_IWUSR) && ::chmod(path.c_str(), mode_ | S_IWUSR) == 0)
             restoreMode_ = true;
-        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        fd_ = OpenRegular(path, O_RDWR);
     }
     ~WritableFile() {
         if (fd_ >= 0)
@@ -125,6 +172,23 @@ bool WriteAll(int fd, const std::string& data, off_t offset) {
     return true;
 }
 
+// The block for tag, whose text fields are UTF-8 as shown (or raw bytes), over
+// the file's old block (empty when it has none): a field whose text is what
+// the old field shows keeps the old bytes exactly, the others are encoded.
+std::string BlockToWrite(const Id3v1Tag& tag, const std::string& oldBlock) {
+    const std::optional<Id3v1Tag> old = ParseId3v1(oldBlock);
+    Id3v1Tag encoded = tag;
+    for (const TextField& field : kTextFields)
+        encoded.*field.member = FieldBytes(tag.*field.member);
+    std::string block = FormatId3v1(encoded);
+    for (const TextField& field : kTextFields) {
+        const std::string& text = tag.*field.member;
+        if (old && ((*old).*field.member == text || Id3v1TextToUtf8((*old).*field.member) == text))
+            block.replace(field.offset, field.size, oldBlock, field.offset, field.size);
+    }
+    return block;
+}
+
 } // namespace
 
 std::optional<Id3v1Tag> ParseId3v1(std::string_view block) {
@@ -154,7 +218,7 @@ std::string FormatId3v1(const Id3v1Tag& tag) {
 }
 
 std::optional<Id3v1Tag> ReadId3v1(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegular(path, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::optional<Id3v1Tag> tag;
@@ -175,8 +239,20 @@ bool WriteId3v1(const std::string& path, const Id3v1Tag& tag) {
     const off_t size = FileSize(file.Fd());
     if (size < 0)
         return false;
-    const off_t offset = EndsWithTag(file.Fd(), size) ? size - kId3v1Size : size;
-    return WriteAll(file.Fd(), FormatId3v1(tag), offset);
+    const bool hadTag = EndsWithTag(file.Fd(), size);
+    const off_t offset = hadTag ? size - kId3v1Size : size;
+    std::string oldTag(hadTag ? kId3v1Size : 0, '\0');
+    if (hadTag && ::pread(file.Fd(), oldTag.data(), kId3v1Size, offset) != kId3v1Size)
+        return false;
+    if (WriteAll(file.Fd(), BlockToWrite(tag, oldTag), offset))
+        return true;
+    // A write that failed part way (full disk, size limit) must not leave
+    // junk that a later write would take for audio and append after.
+    if (hadTag)
+        WriteAll(file.Fd(), oldTag, offset);
+    else
+        (void)::ftruncate(file.Fd(), size);
+    return false;
 }
 
 bool RemoveId3v1(const std::string& path) {
@@ -206,18 +282,7 @@ bool IsValidUtf8(std::string_view bytes) {
 std::string Id3v1TextToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
+    return AnsiToUtf8(bytes);
 }
 
 std::string CutUtf8(std::string_view text, size_t maxBytes) {

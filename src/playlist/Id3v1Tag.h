@@ -7,9 +7,9 @@
 
 namespace zeb {
 
-// The 128-byte ID3v1 block at the end of an MP3 file. Fields hold the bytes
-// as stored (cut at the first zero byte, trailing white space removed); they
-// are not necessarily UTF-8. All 30 comment bytes belong to the comment.
+// The 128-byte ID3v1 block at the end of an MP3 file. Read fields hold the
+// bytes as stored (cut at the first zero byte, trailing white space removed);
+// they are not necessarily UTF-8. All 30 comment bytes belong to the comment.
 struct Id3v1Tag {
     std::string title;   // 30 bytes
     std::string artist;  // 30 bytes
@@ -35,10 +35,16 @@ std::string FormatId3v1(const Id3v1Tag& tag);
 // 128 bytes start with "TAG". Nothing when absent or unreadable.
 std::optional<Id3v1Tag> ReadId3v1(const std::string& path);
 
-// Writes the tag over an existing one or appends a new one. The file's
+// Writes the tag over an existing one or appends a new one. Text fields are
+// taken as shown (UTF-8): a field equal to what the existing tag shows keeps
+// its old bytes exactly; any other is stored in the interface language's
+// code page when every character fits, else as UTF-8. Fields that are not
+// UTF-8 are stored as given. The file's
 // permission bits are kept: a file without the owner's write bit gets it for
 // the write only, so a read-only file takes the tag and stays read-only.
-// False when the file could not be written (nothing is reported to the user).
+// False when the file could not be written (nothing is reported to the user);
+// a write that fails part way is undone, so the file keeps its length and its
+// old tag.
 bool WriteId3v1(const std::string& path, const Id3v1Tag& tag);
 
 // Cuts the last 128 bytes when they are a tag, with the same permission
@@ -50,7 +56,7 @@ bool RemoveId3v1(const std::string& path);
 std::string Id3v1DisplayText(std::string_view field);
 
 // Field bytes as UTF-8: kept as they are when they are valid UTF-8, else taken
-// as Latin-1 and converted.
+// in the interface language's code page (see AnsiCodePage.h) and converted.
 std::string Id3v1TextToUtf8(std::string_view bytes);
 
 // UTF-8 text cut to at most maxBytes without splitting a character.

@@ -1,10 +1,13 @@
 #include "playlist/InfoCache.h"
 
-#include "platform/TextUtil.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
+#include "playlist/InfoLine.h"
+#include "playlist/PlaylistReader.h"
+#include "playlist/PlaylistWriter.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <optional>
 
 namespace zeb {
 
@@ -21,13 +24,6 @@ int DecimalAt(std::string_view text, size_t pos, size_t count) {
         value = value * 10 + ((c >= '0' && c <= '9') ? c - '0' : 0);
     }
     return value;
-}
-
-bool ReadTrimmedLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line))
-        return false;
-    line = std::string(Trim(line));
-    return true;
 }
 
 } // namespace
@@ -52,35 +48,78 @@ std::time_t CInfoCache::MidnightOf(std::string_view date) {
     return std::mktime(&local);
 }
 
-void CInfoCache::Load(const std::string& file) {
-    records_.clear();
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+void CInfoCache::Append(InfoCacheRecord record) {
+    if (index_.contains(record.path))
         return;
+    records_.push_back(std::move(record));
+    index_.emplace(records_.back().path, std::prev(records_.end()));
+}
+
+const std::string& CInfoCache::Today() const {
     const std::time_t now = clock_();
-    InfoCacheRecord record;
-    while (ReadTrimmedLine(in, record.date) && ReadTrimmedLine(in, record.path) &&
-           ReadTrimmedLine(in, record.line)) {
-        const long days =
-            static_cast<long>(std::difftime(now, MidnightOf(record.date))) / kSecondsPerDay;
-        if (days <= kKeepDays)
-            records_.push_back(record);
+    if (now != todayAt_) {
+        today_ = DateText(now);
+        todayAt_ = now;
     }
+    return today_;
+}
+
+std::vector<InfoCacheRecord> CInfoCache::ReadFresh(const std::string& file) const {
+    std::vector<InfoCacheRecord> fresh;
+    const std::optional<std::string> text = ReadTextFile(file);
+    if (!text)
+        return fresh;
+    const std::vector<std::string> lines = SplitTrimmedLines(*text);
+    const std::time_t now = clock_();
+    // Records share few dates: judge each date once.
+    std::unordered_map<std::string, bool> freshDates;
+    const auto isFresh = [&](const std::string& date) {
+        const auto [it, added] = freshDates.try_emplace(date, false);
+        if (added) {
+            const long days =
+                static_cast<long>(std::difftime(now, MidnightOf(date))) / kSecondsPerDay;
+            it->second = days <= kKeepDays;
+        }
+        return it->second;
+    };
+    for (size_t i = 0; i + 2 < lines.size(); i += 3) {
+        if (!isFresh(lines[i]))
+            continue;
+        std::string path = LocalPathOfFileAddress(lines[i + 1]).value_or(lines[i + 1]);
+        fresh.push_back({lines[i], std::move(path), lines[i + 2]});
+    }
+    return fresh;
+}
+
+void CInfoCache::Load(const std::string& file) {
+    RemoveStaleTemporaries(file);
+    Clear();
+    std::vector<InfoCacheRecord> fresh = ReadFresh(file);
+    index_.reserve(fresh.size());
+    for (InfoCacheRecord& record : fresh)
+        Append(std::move(record));
 }
 
 bool CInfoCache::Save(const std::string& file) const {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
+    const FileLock lock(file);
+    std::string text;
+    const auto put = [&text](const InfoCacheRecord& r) {
+        text += r.date + '\n' + PathAsSingleLine(r.path) + '\n' + SingleLineText(r.line) + '\n';
+    };
     for (const InfoCacheRecord& r : records_)
-        out << r.date << '\n' << r.path << '\n' << r.line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+        put(r);
+    std::unordered_map<std::string, bool, PathHash, std::equal_to<>> added;
+    for (const InfoCacheRecord& r : ReadFresh(file)) {
+        if (!index_.contains(r.path) && !forgotten_.contains(r.path) &&
+            added.emplace(r.path, true).second)
+            put(r);
+    }
+    return WriteFileAtomically(file, text);
 }
 
-std::vector<InfoCacheRecord>::iterator CInfoCache::Find(std::string_view path) {
-    return std::find_if(records_.begin(), records_.end(),
-                        [&](const InfoCacheRecord& r) { return EqualsIgnoreCase(r.path, path); });
+CInfoCache::RecordList::iterator CInfoCache::Find(std::string_view path) {
+    const auto it = index_.find(path);
+    return it == index_.end() ? records_.end() : it->second;
 }
 
 std::string CInfoCache::Lookup(std::string_view path) {
@@ -94,16 +133,30 @@ std::string CInfoCache::Lookup(std::string_view path) {
 void CInfoCache::Store(std::string_view path, std::string line) {
     const auto it = Find(path);
     if (it == records_.end()) {
-        records_.push_back({Today(), std::string(path), std::move(line)});
+        Append({Today(), std::string(path), std::move(line)});
         return;
     }
-    *it = {Today(), std::string(path), std::move(line)};
+    it->date = Today();
+    it->line = std::move(line);
 }
 
 void CInfoCache::Forget(std::string_view path) {
-    const auto it = Find(path);
-    if (it != records_.end())
-        records_.erase(it);
+    const auto it = index_.find(path);
+    if (it == index_.end())
+        return;
+    forgotten_.insert(it->first);
+    records_.erase(it->second);
+    index_.erase(it);
+}
+
+std::vector<InfoCacheRecord> CInfoCache::Records() const {
+    return {records_.begin(), records_.end()};
+}
+
+void CInfoCache::Clear() {
+    records_.clear();
+    index_.clear();
+    forgotten_.clear();
 }
 
 } // namespace zeb

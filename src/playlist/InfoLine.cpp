@@ -4,9 +4,12 @@
 #include "platform/TextUtil.h"
 #include "playlist/Id3v1Tag.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeb {
 
@@ -23,6 +26,21 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file for reading; nothing for anything else. The open does
+// not block, so a named pipe or a device in a list cannot hang the caller.
+FilePtr OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return FilePtr(file);
+}
 
 bool ReadBytes(std::FILE* f, unsigned char* out, size_t n) {
     return std::fread(out, 1, n, f) == n;
@@ -109,6 +127,10 @@ std::optional<uint32_t> XingFrameCount(std::FILE* f, const FrameHeader& h) {
     return BigEndian(body + 4);
 }
 
+uint32_t SecondsOf(uint64_t seconds) {
+    return static_cast<uint32_t>(std::min<uint64_t>(seconds, UINT32_MAX));
+}
+
 std::optional<uint32_t> EstimateLength(std::FILE* f) {
     struct stat st {};
     if (::fstat(::fileno(f), &st) != 0)
@@ -121,12 +143,14 @@ std::optional<uint32_t> EstimateLength(std::FILE* f) {
     const uint32_t rate = static_cast<uint32_t>(SamplingRateOf(header));
     if (kbps == 0 || rate == 0)
         return std::nullopt; // free format: no bitrate to divide by
-    // 32-bit unsigned arithmetic with truncating division, as stored lengths expect.
-    const uint32_t audioBytes = static_cast<uint32_t>(st.st_size) - riffOffset - tagSize;
-    uint32_t seconds = audioBytes * 8u / kbps / 1000u;
+    // 64-bit sizes: files above 512 MiB would wrap in 32 bits.
+    const uint64_t fileBytes = static_cast<uint64_t>(st.st_size);
+    const uint64_t skipped = uint64_t{riffOffset} + tagSize;
+    const uint64_t audioBytes = fileBytes > skipped ? fileBytes - skipped : 0;
+    uint32_t seconds = SecondsOf(audioBytes * 8u / kbps / 1000u);
     if (const auto frames = XingFrameCount(f, header)) {
         const double samplesPerFrame = header.lsf ? 576.0 : 1152.0;
-        seconds = static_cast<uint32_t>(samplesPerFrame / rate * *frames);
+        seconds = SecondsOf(static_cast<uint64_t>(samplesPerFrame / rate * *frames));
     }
     return seconds;
 }
@@ -187,6 +211,15 @@ std::string LengthSuffix(std::optional<uint32_t> seconds) {
     return text;
 }
 
+std::string SingleLineText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return out;
+}
+
 bool IsInternetAddress(std::string_view path) {
     const auto startsWith = [&](std::string_view prefix) {
         return path.size() >= prefix.size() &&
@@ -196,7 +229,7 @@ bool IsInternetAddress(std::string_view path) {
 }
 
 std::optional<uint32_t> EstimateLengthSeconds(const std::string& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    FilePtr file = OpenRegularFile(path);
     if (!file)
         return std::nullopt;
     return EstimateLength(file.get());
@@ -205,17 +238,17 @@ std::optional<uint32_t> EstimateLengthSeconds(const std::string& path) {
 ComposedInfoLine ComposeInfoLine(const std::string& path) {
     const std::string copy = ReplaceAll(path, "_", " ");
     if (IsInternetAddress(copy))
-        return {AddressName(copy) + std::string(kUnknownLengthSuffix), true};
+        return {SingleLineText(AddressName(copy)) + std::string(kUnknownLengthSuffix), true};
 
-    const std::string name = FileName(copy);
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    const std::string name = SingleLineText(FileName(copy));
+    FilePtr file = OpenRegularFile(path);
     if (!file)
         return {name + std::string(kUnknownLengthSuffix), false};
     const std::optional<uint32_t> length = EstimateLength(file.get());
     file.reset();
 
     const std::optional<Id3v1Tag> tag = ReadId3v1(path);
-    const std::string display = tag ? TagDisplayText(*tag) : name;
+    const std::string display = tag ? SingleLineText(TagDisplayText(*tag)) : name;
     return {display + LengthSuffix(length), true};
 }
 

@@ -12,6 +12,10 @@ namespace zeb {
 std::string LengthSuffix(std::optional<uint32_t> seconds);
 inline constexpr std::string_view kUnknownLengthSuffix = " (mm:ss)";
 
+// The text with every control character (line breaks, tabs, ...) replaced by
+// a space: info lines are stored one per line and must never split.
+std::string SingleLineText(std::string_view text);
+
 // True for an entry that is an Internet address ("http://" or "ftp://",
 // ignoring case) rather than a file path.
 bool IsInternetAddress(std::string_view path);

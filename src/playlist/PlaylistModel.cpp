@@ -309,8 +309,7 @@ bool CPlaylistModel::EntryExists(const std::string& path) {
     if (IsInternetAddress(path))
         return true;
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
-           static_cast<uint32_t>(st.st_size) != 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
 int CPlaylistModel::RemoveFlagged(const std::vector<bool>& remove) {

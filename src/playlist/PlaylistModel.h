@@ -93,7 +93,7 @@ public:
 
     // Appends every MP3 (and with includeWavs every WAV) file below folder
     // that is not empty, depth-first in directory order. With skipDuplicates
-    // a path already listed (ignoring case) is not added again. Returns the
+    // a path already listed (exactly, letter case included) is not added again. Returns the
     // number of entries added.
     int ScanFolder(const std::string& folder, bool skipDuplicates, bool includeWavs);
     // The files ScanFolder would add (without the duplicate check), in the
@@ -112,7 +112,8 @@ public:
     // Random order: ceil(1.5 N) + 1 swaps of two drawn entries.
     void ShuffleEntries(RandomGenerator& random);
 
-    // Addresses always exist; a file exists when it is found and not empty.
+    // Addresses always exist; a file exists when it is a regular file and
+    // not empty (sizes in 64 bits: a 4 GiB file is not empty).
     static bool EntryExists(const std::string& path);
     RemovalResult RemoveMissing();
     RemovalResult RemoveDuplicates();

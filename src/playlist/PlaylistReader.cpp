@@ -1,7 +1,9 @@
 #include "playlist/PlaylistReader.h"
 
 #include "platform/TextUtil.h"
+#include "playlist/AnsiCodePage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -77,19 +79,6 @@ std::string PercentDecoded(std::string_view s) {
         out += s[i];
     }
     return out;
-}
-
-// "file:///x" and "file://localhost/x" name the local path "/x".
-std::optional<std::string> LocalPathOfFileAddress(std::string_view line) {
-    constexpr std::string_view kScheme = "file://";
-    if (!StartsWithIgnoreCase(line, kScheme))
-        return std::nullopt;
-    std::string_view rest = line.substr(kScheme.size());
-    if (StartsWithIgnoreCase(rest, "localhost/"))
-        rest.remove_prefix(std::string_view("localhost").size());
-    if (rest.empty() || rest.front() != '/')
-        return std::nullopt;
-    return PercentDecoded(rest);
 }
 
 // The part of a Windows absolute path below its drive or share, with '/'
@@ -177,6 +166,23 @@ std::string PlaylistFolder(const std::string& playlistPath) {
     return FolderOf(AbsolutePlaylistPath(playlistPath));
 }
 
+bool HasNonAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// ResolveInFolder, and when that names no existing file, the line taken in
+// the interface language's code page (a playlist written on Windows in its
+// ANSI code page) if that names one.
+std::string ResolveWithCodePage(std::string_view line, const std::string& folder,
+                                AddressSpaces spaces) {
+    std::string path = ResolveInFolder(line, folder, spaces);
+    if (!HasNonAscii(line) || IsAddress(path) || Exists(path))
+        return path;
+    std::string converted = ResolveInFolder(AnsiToUtf8(line), folder, spaces);
+    return Exists(converted) ? converted : path;
+}
+
 } // namespace
 
 bool IsAddress(std::string_view path) {
@@ -242,9 +248,27 @@ std::vector<std::string> SplitTrimmedLines(std::string_view text) {
     return lines;
 }
 
+std::optional<std::string> LocalPathOfFileAddress(std::string_view line) {
+    constexpr std::string_view kScheme = "file://";
+    if (!StartsWithIgnoreCase(line, kScheme))
+        return std::nullopt;
+    std::string_view rest = line.substr(kScheme.size());
+    if (StartsWithIgnoreCase(rest, "localhost/"))
+        rest.remove_prefix(std::string_view("localhost").size());
+    if (rest.empty() || rest.front() != '/')
+        return std::nullopt;
+    return PercentDecoded(rest);
+}
+
+std::string StoredLineToPath(std::string line) {
+    if (auto local = LocalPathOfFileAddress(line))
+        return *local;
+    return IsAddress(line) ? EscapeAddressSpaces(line) : line;
+}
+
 std::string ResolveEntryLine(std::string_view line, const std::string& playlistPath,
                              AddressSpaces spaces) {
-    return ResolveInFolder(line, PlaylistFolder(playlistPath), spaces);
+    return ResolveWithCodePage(line, PlaylistFolder(playlistPath), spaces);
 }
 
 void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
@@ -252,7 +276,7 @@ void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
     const bool pls = IsPlsName(playlistPath);
     const std::string folder = PlaylistFolder(playlistPath);
     auto append = [&](std::string_view line) {
-        list.push_back({ResolveInFolder(line, folder, AddressSpaces::Escape), std::string()});
+        list.push_back({ResolveWithCodePage(line, folder, AddressSpaces::Escape), std::string()});
     };
     for (const std::string& line : SplitTrimmedLines(text)) {
         if (line.empty() || IsExtLine(line))
@@ -281,21 +305,24 @@ bool ReadPlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry
     return true;
 }
 
-std::optional<std::vector<std::string>> ReadPathsForAppend(const std::string& playlistPath) {
+std::optional<std::vector<KeptEntryLine>> ReadLinesForAppend(const std::string& playlistPath) {
     std::optional<std::string> text = ReadTextFile(playlistPath);
     if (!text)
         return std::nullopt;
     const bool pls = IsPlsName(playlistPath);
     const std::string folder = PlaylistFolder(playlistPath);
-    std::vector<std::string> paths;
+    std::vector<KeptEntryLine> lines;
     for (const std::string& line : SplitTrimmedLines(*text)) {
         if (line.empty() || IsExtLine(line) || IsTagLine(line))
             continue;
         std::optional<std::string_view> entry = pls ? PlsEntryText(line) : line;
-        if (entry && !entry->empty())
-            paths.push_back(ResolveInFolder(*entry, folder, AddressSpaces::Keep));
+        if (!entry || entry->empty())
+            continue;
+        std::string path = ResolveWithCodePage(*entry, folder, AddressSpaces::Keep);
+        const bool found = IsAddress(path) || Exists(path);
+        lines.push_back({std::move(path), std::string(*entry), found});
     }
-    return paths;
+    return lines;
 }
 
 } // namespace zeb

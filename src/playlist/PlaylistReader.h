@@ -28,6 +28,15 @@ std::optional<std::string> ReadTextFile(const std::string& path);
 // line break is not a line.
 std::vector<std::string> SplitTrimmedLines(std::string_view text);
 
+// The local path a "file:///x" or "file://localhost/x" address names, with
+// its %XX escapes decoded; nothing for any other text.
+std::optional<std::string> LocalPathOfFileAddress(std::string_view line);
+
+// An entry path from a line of a file that stores paths as they are (the
+// user list, the info cache): "file://" lines, which the writers use for
+// paths with control characters, are decoded; spaces in addresses become "%20".
+std::string StoredLineToPath(std::string line);
+
 enum class AddressSpaces { Escape, Keep };
 
 // Turns one entry line of a playlist file into an entry path.
@@ -56,10 +65,19 @@ void ParsePlaylistText(std::string_view text, const std::string& playlistPath,
 bool ReadPlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry>& list,
                       const InfoFoundFn& onInfo = {});
 
-// The entry paths of an existing playlist as the append command keeps them:
+// An entry line of a playlist that the append command writes back: the path
+// it resolves to, and its own text, which is what is written back when the
+// path names no existing file (a line for another machine, a comment).
+struct KeptEntryLine {
+    std::string path;
+    std::string text;
+    bool found = false; // an address, or an existing file
+};
+
+// The entry lines of an existing playlist as the append command keeps them:
 // "#EXT" and "#TAG=" lines skipped, every other line (in a PLS file only
 // the "File" lines) resolved, addresses kept exactly. Nothing when the file
 // cannot be read.
-std::optional<std::vector<std::string>> ReadPathsForAppend(const std::string& playlistPath);
+std::optional<std::vector<KeptEntryLine>> ReadLinesForAppend(const std::string& playlistPath);
 
 } // namespace zeb

@@ -1,8 +1,10 @@
 #include "playlist/PlaylistWriter.h"
 
 #include "platform/TextUtil.h"
+#include "playlist/InfoLine.h"
 #include "playlist/PlaylistReader.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace zeb {
@@ -10,6 +12,30 @@ namespace zeb {
 namespace {
 
 constexpr std::string_view kTagPrefix = "#TAG=";
+
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsControl);
+}
+
+std::string PercentEscaped(std::string_view text, bool escapePercent) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        if (IsControl(c) || (escapePercent && c == '%')) {
+            const auto byte = static_cast<unsigned char>(c);
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
@@ -37,14 +63,14 @@ std::string PlaylistFolder(const std::string& playlistPath) {
 
 // The entry line for a playlist in folder (with its trailing '/').
 std::string LineBelow(const std::string& entryPath, const std::string& folder) {
-    if (IsAddress(entryPath))
-        return entryPath;
+    if (IsAddress(entryPath) || HasControlCharacter(entryPath))
+        return PathAsSingleLine(entryPath);
     if (entryPath.size() > folder.size() && entryPath.compare(0, folder.size(), folder) == 0) {
         std::string relative = entryPath.substr(folder.size());
         if (!ReadsBackWrongly(relative))
             return relative;
     }
-    return entryPath;
+    return PathAsSingleLine(entryPath);
 }
 
 std::string FormatPls(const std::vector<std::string>& lines) {
@@ -55,7 +81,35 @@ std::string FormatPls(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The playlist text of ready entry lines, each followed by its entry's info
+// line when withTags (M3U only).
+std::string FormatLines(const std::vector<std::string>& lines,
+                        const std::vector<PlaylistEntry>& entries, const std::string& playlistPath,
+                        bool withTags) {
+    if (IsPlsName(playlistPath))
+        return FormatPls(lines);
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        text += '\n';
+        if (withTags) {
+            text += kTagPrefix;
+            text += SingleLineText(entries[i].info);
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 } // namespace
+
+std::string PathAsSingleLine(const std::string& path) {
+    if (!HasControlCharacter(path))
+        return path;
+    if (IsAddress(path))
+        return PercentEscaped(path, false);
+    return "file://" + PercentEscaped(AbsolutePath(path), true);
+}
 
 std::string EntryLineFor(const std::string& entryPath, const std::string& playlistPath) {
     return LineBelow(entryPath, PlaylistFolder(playlistPath));
@@ -64,24 +118,11 @@ std::string EntryLineFor(const std::string& entryPath, const std::string& playli
 std::string FormatPlaylist(const std::vector<PlaylistEntry>& entries,
                            const std::string& playlistPath, bool withTags) {
     const std::string folder = PlaylistFolder(playlistPath);
-    if (IsPlsName(playlistPath)) {
-        std::vector<std::string> lines;
-        lines.reserve(entries.size());
-        for (const PlaylistEntry& entry : entries)
-            lines.push_back(LineBelow(entry.path, folder));
-        return FormatPls(lines);
-    }
-    std::string text;
-    for (const PlaylistEntry& entry : entries) {
-        text += LineBelow(entry.path, folder);
-        text += '\n';
-        if (withTags) {
-            text += kTagPrefix;
-            text += entry.info;
-            text += '\n';
-        }
-    }
-    return text;
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const PlaylistEntry& entry : entries)
+        lines.push_back(LineBelow(entry.path, folder));
+    return FormatLines(lines, entries, playlistPath, withTags);
 }
 
 bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntry>& entries,
@@ -98,20 +139,27 @@ bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntr
 AppendResult AppendToPlaylist(const std::string& playlistPath,
                               const std::vector<std::string>& paths, bool withTags,
                               const InfoBuildFn& buildInfo) {
-    std::optional<std::vector<std::string>> existing = ReadPathsForAppend(playlistPath);
+    std::optional<std::vector<KeptEntryLine>> existing = ReadLinesForAppend(playlistPath);
     if (!existing)
         return AppendResult::CannotRead;
+    const std::string folder = PlaylistFolder(playlistPath);
+    std::vector<std::string> lines;
     std::vector<PlaylistEntry> entries;
-    entries.reserve(existing->size() + paths.size());
-    for (const std::string& path : *existing)
+    // Lines naming no file here (another machine's drive, a comment) are
+    // written back as they were, not turned into a path of this machine.
+    for (const KeptEntryLine& line : *existing) {
+        lines.push_back(line.found ? LineBelow(line.path, folder) : line.text);
+        entries.push_back({line.path, std::string()});
+    }
+    for (const std::string& path : paths) {
+        lines.push_back(LineBelow(path, folder));
         entries.push_back({path, std::string()});
-    for (const std::string& path : paths)
-        entries.push_back({path, std::string()});
+    }
     if (withTags && buildInfo) {
         for (PlaylistEntry& entry : entries)
             entry.info = buildInfo(entry.path);
     }
-    if (!WriteFileAtomically(playlistPath, FormatPlaylist(entries, playlistPath, withTags)))
+    if (!WriteFileAtomically(playlistPath, FormatLines(lines, entries, playlistPath, withTags)))
         return AppendResult::CannotWrite;
     return AppendResult::Done;
 }

@@ -9,6 +9,12 @@
 
 namespace zeb {
 
+// A path as one line of a text file: unchanged unless it holds a control
+// character (a line break would split it into phantom lines). Then a file
+// path becomes a "file://" address and an address gets "%XX" escapes, both
+// of which the readers undo.
+std::string PathAsSingleLine(const std::string& path);
+
 // The line a playlist at playlistPath holds for an entry: relative to the
 // playlist's folder when the entry lies in it or below it, else the
 // absolute path; addresses as they are. A relative form that would read
@@ -33,7 +39,8 @@ bool WritePlaylistFile(const std::string& playlistPath, std::vector<PlaylistEntr
 enum class AppendResult { Done, CannotRead, CannotWrite };
 
 // Adds paths to the end of an existing playlist: the file's entries are
-// read and written again (relative where possible) followed by paths. With
+// read and written again (relative where possible; lines that name no
+// existing file keep their text) followed by paths. With
 // withTags every entry gets a freshly built info line from buildInfo; the
 // file's former "#TAG=" lines are dropped. The file is unchanged on failure.
 AppendResult AppendToPlaylist(const std::string& playlistPath,

@@ -1,6 +1,9 @@
 #include "playlist/UserList.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/TextUtil.h"
+#include "playlist/InfoLine.h"
 #include "playlist/PlaylistReader.h"
 #include "playlist/PlaylistWriter.h"
 
@@ -40,6 +43,7 @@ std::string UserListSectionName(const std::string& settingsSection) {
 std::vector<PlaylistEntry> LoadUserList(const std::string& userListPath,
                                         const std::string& settingsSection,
                                         const InfoFoundFn& onInfo) {
+    RemoveStaleTemporaries(userListPath);
     std::vector<PlaylistEntry> entries;
     std::optional<std::string> text = ReadTextFile(userListPath);
     if (!text)
@@ -59,7 +63,7 @@ std::vector<PlaylistEntry> LoadUserList(const std::string& userListPath,
                 onInfo(entries.back().path, entries.back().info);
             continue;
         }
-        entries.push_back({IsAddress(line) ? EscapeAddressSpaces(line) : std::move(line), {}});
+        entries.push_back({StoredLineToPath(std::move(line)), {}});
     }
     return entries;
 }
@@ -67,6 +71,9 @@ std::vector<PlaylistEntry> LoadUserList(const std::string& userListPath,
 bool SaveUserList(const std::string& userListPath, const std::string& settingsSection,
                   const std::vector<PlaylistEntry>& entries) {
     const std::string header = HeaderOf(settingsSection);
+    // Other users save their sections into the same file: read, edit and
+    // replace it as one step.
+    const FileLock lock(userListPath);
     std::string text;
     std::optional<std::string> old = ReadTextFile(userListPath);
     if (!old && Exists(userListPath))
@@ -82,9 +89,9 @@ bool SaveUserList(const std::string& userListPath, const std::string& settingsSe
     }
     text += header + "\n";
     for (const PlaylistEntry& entry : entries) {
-        text += entry.path + "\n";
+        text += PathAsSingleLine(entry.path) + "\n";
         if (!entry.info.empty())
-            text += std::string(kTagPrefix) + entry.info + "\n";
+            text += std::string(kTagPrefix) + SingleLineText(entry.info) + "\n";
     }
     return WriteFileAtomically(userListPath, text);
 }

@@ -22,14 +22,16 @@ std::string UserListSectionName(const std::string& settingsSection);
 // line starting with '['. A "#TAG=" line sets the info line of the entry
 // before it (reported to onInfo); every other line, empty ones included, is
 // an entry path, taken as is except that spaces in addresses become "%20".
-// Empty when the file or the section is missing.
+// Empty when the file or the section is missing. Temporary files of saves
+// interrupted by a crash are removed first.
 std::vector<PlaylistEntry> LoadUserList(const std::string& userListPath,
                                         const std::string& settingsSection,
                                         const InfoFoundFn& onInfo = {});
 
 // Replaces the settings section's part of the file with entries; the lines
-// of every other section stay as they were (trimmed). The file is replaced
-// atomically. False when it could not be written: it is then unchanged, and
+// of every other section stay as they were (trimmed). The file is read and
+// replaced atomically under a lock, so concurrent saves of other users'
+// sections are never lost. False when it could not be written: it is then unchanged, and
 // the caller must not record the current index either.
 bool SaveUserList(const std::string& userListPath, const std::string& settingsSection,
                   const std::vector<PlaylistEntry>& entries);

@@ -1,6 +1,7 @@
 #include "shell/MainWndSettings.h"
 
 #include "platform/IniFile.h"
+#include "playlist/AnsiCodePage.h"
 #include "shell/EqualizerPresets.h"
 #include "shell/SettingsKeyTable.h"
 
@@ -283,6 +284,7 @@ MainWndSettings::MainWndSettings() : OutPath(DefaultFolder()), InitDir(DefaultFo
 void MainWndSettings::LoadSettings(const IniFile& ini, const std::string& section) {
     for (const SettingKey& key : SettingKeyTable())
         LoadKey(key, *this, ini, section);
+    SetAnsiCodePageForLanguage(Language);
 }
 
 bool MainWndSettings::SaveSettings(IniFile& ini, const std::string& section) const {

@@ -1,6 +1,7 @@
 // The player commands of the main window: transport, stepping, choosing an
 // entry, the end of a track and the after-playback actions.
 #include "engine/MixerVolume.h"
+#include "playlist/AnsiCodePage.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
 
@@ -370,6 +371,7 @@ bool CMainWnd::OnDisplayCommand(int id) {
         return true;
     case ID_TOGGLE_LANGUAGE:
         Language = Language == 0 ? 1 : 0;
+        SetAnsiCodePageForLanguage(Language);
         return true;
     default:
         return false;

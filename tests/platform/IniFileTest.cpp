@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "support/ChildProcesses.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
@@ -183,12 +184,8 @@ TEST_F(IniFileTest, WriteLeavesNoTemporaryFileAndKeepsPermissions) {
     struct stat st {};
     ASSERT_EQ(::stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    int files = 0;
-    for (auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
-        (void)entry;
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
+    for (auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
 }
 
 TEST_F(IniFileTest, WriteThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
@@ -254,6 +251,76 @@ TEST_F(IniFileTest, ConcurrentWritersFromTwoThreadsLoseNoKey) {
     b.join();
     IniFile reread(path_);
     EXPECT_EQ(reread.KeyNames("S").size(), 80u);
+}
+
+// Two users of one program folder whose sessions end together: each process
+// reads, edits and replaces the file, and neither may drop the other's keys.
+TEST_F(IniFileTest, TwoProcessesWritingTogetherLoseNoKey) {
+    Make("[Shared]\nKeep=1\n");
+    const bool ok = test::RunInChildProcesses(2, [&](int child) {
+        IniFile ini(path_);
+        const std::string section = "Preferences - user" + std::to_string(child);
+        for (int i = 0; i < 60; ++i) {
+            if (i % 3 == 0) {
+                IniFile::Batch batch(ini);
+                ini.WriteInt(section, "B" + std::to_string(i), i);
+                ini.WriteInt(section, "C" + std::to_string(i), i);
+            } else if (!ini.WriteInt(section, "K" + std::to_string(i), i)) {
+                return false;
+            }
+        }
+        return true;
+    });
+    ASSERT_TRUE(ok);
+    IniFile reread(path_);
+    EXPECT_EQ(reread.KeyNames("Preferences - user0").size(), 80u);
+    EXPECT_EQ(reread.KeyNames("Preferences - user1").size(), 80u);
+    EXPECT_EQ(reread.GetInt("Shared", "Keep", 0), 1);
+}
+
+TEST_F(IniFileTest, TemporariesOfEndedProcessesAreRemovedAtStart) {
+    Make("[S]\nA=1\n");
+    const std::string ended = std::to_string(test::EndedProcessId());
+    const std::string own = std::to_string(::getpid());
+    const std::vector<std::string> stale{path_ + ".tmp-" + ended + "-3",
+                                         dir_.File(".zeb.ini.new-" + ended + "-0")};
+    const std::vector<std::string> kept{path_ + ".tmp-" + own + "-0", path_ + ".tmp-x-1",
+                                        dir_.File("other.ini.tmp-" + ended + "-1")};
+    for (const std::string& name : stale)
+        WriteFile(name, "partial");
+    for (const std::string& name : kept)
+        WriteFile(name, "partial");
+    IniFile ini(path_);
+    for (const std::string& name : stale)
+        EXPECT_FALSE(std::filesystem::exists(name)) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(std::filesystem::exists(name)) << name;
+    EXPECT_EQ(ini.GetInt("S", "A", 0), 1);
+}
+
+// A user name may hold ']': its section must be found again, not appended anew
+// at every save.
+TEST_F(IniFileTest, SectionNameHoldingABracketIsFoundAgain) {
+    IniFile ini(path_);
+    ASSERT_TRUE(ini.WriteInt("Preferences - a]b", "K", 1));
+    ASSERT_TRUE(ini.WriteInt("Preferences - a]b", "K", 2));
+    ASSERT_TRUE(ini.WriteInt("Preferences - a", "K", 3));
+    IniFile reread(path_);
+    EXPECT_EQ(reread.GetInt("Preferences - a]b", "K", 0), 2);
+    EXPECT_EQ(reread.GetInt("Preferences - a", "K", 0), 3);
+    EXPECT_EQ(reread.SectionNames().size(), 2u);
+}
+
+// Opening a named pipe blocks until a writer comes: the settings file must
+// not be opened that way, nor replaced.
+TEST_F(IniFileTest, NamedPipeInPlaceOfTheFileReadsAsEmptyAndIsNotReplaced) {
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    IniFile ini(path_);
+    EXPECT_EQ(ini.GetInt("S", "A", 7), 7);
+    EXPECT_FALSE(ini.WriteInt("S", "A", 1));
+    struct stat st {};
+    ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(ParseIniInt, RejectsTextWithoutLeadingDigits) {

@@ -72,14 +72,16 @@ TEST(FolderScan, WavFilesOnlyWhenAsked) {
     EXPECT_GE(IndexOf(model, t.root + "x.wav"), 0);
 }
 
-TEST(FolderScan, DuplicatesSkippedIgnoringCaseOnlyWhenAsked) {
+TEST(FolderScan, DuplicatesSkippedExactlyOnlyWhenAsked) {
     ScanTree t;
+    WriteFile(t.root + "B.mp3", "other file");
     CPlaylistModel model;
-    model.Append(t.root + "B.MP3");
-    EXPECT_EQ(model.ScanFolder(t.root, true, false), 4);
-    EXPECT_EQ(IndexOf(model, t.root + "b.mp3"), -1);
-    EXPECT_EQ(model.ScanFolder(t.root, false, false), 5);
-    EXPECT_EQ(model.Count(), 10);
+    model.Append(t.root + "b.mp3");
+    EXPECT_EQ(model.ScanFolder(t.root, true, false), 5) << "B.mp3 is another file than b.mp3";
+    EXPECT_EQ(IndexOf(model, t.root + "b.mp3"), 0);
+    EXPECT_GE(IndexOf(model, t.root + "B.mp3"), 1);
+    EXPECT_EQ(model.ScanFolder(t.root, false, false), 6);
+    EXPECT_EQ(model.Count(), 12);
 }
 
 TEST(FolderScan, LinkLoopsEndAndMissingFolderAddsNothing) {
@@ -125,6 +127,17 @@ TEST(EntryExists, FilesMustBeNonEmptyAddressesAlwaysExist) {
     EXPECT_FALSE(CPlaylistModel::EntryExists(t.root + "sub"));
     EXPECT_TRUE(CPlaylistModel::EntryExists("http://nowhere.invalid/x.mp3"));
     EXPECT_TRUE(CPlaylistModel::EntryExists("Ftp://nowhere.invalid/x.mp3"));
+}
+
+// Sizes are 64-bit: a file of exactly 4 GiB is not empty.
+TEST(EntryExists, FileOf4GiBCountsAndIsScanned) {
+    TempDir dir;
+    const std::string root = dir.Path().string() + "/";
+    WriteFile(root + "big.mp3", "x");
+    fs::resize_file(root + "big.mp3", uint64_t{1} << 32); // sparse
+    EXPECT_TRUE(CPlaylistModel::EntryExists(root + "big.mp3"));
+    CPlaylistModel model;
+    EXPECT_EQ(model.ScanFolder(root, false, false), 1);
 }
 
 } // namespace

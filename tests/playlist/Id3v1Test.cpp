@@ -1,9 +1,12 @@
+#include "playlist/AnsiCodePage.h"
 #include "playlist/Genres.h"
 #include "playlist/Id3v1Tag.h"
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace zeb {
@@ -33,6 +36,20 @@ Id3v1Tag SampleTag() {
     tag.comment = "Nice";
     tag.genre = 17;
     return tag;
+}
+
+// WriteId3v1 while no write may reach beyond limit bytes, as on a full disk.
+bool WriteWithSizeLimit(const std::string& path, const Id3v1Tag& tag, rlim_t limit) {
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    rlimit small = was;
+    small.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteId3v1(path, tag);
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -146,6 +163,25 @@ TEST(Id3v1Write, ReadOnlyFileTakesTheTagAndStaysReadOnly) {
     EXPECT_EQ(ModeOf(path), 0640u) << "other permission bits are kept too";
 }
 
+// A write cut short (full disk, file-size limit) must leave the file as it
+// was; junk left at the end would make the next write append a second tag.
+TEST(Id3v1Write, WriteFailingPartWayChangesNothing) {
+    TempDir dir;
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "song.mp3");
+    const std::string original = ReadFile(path);
+    EXPECT_FALSE(WriteWithSizeLimit(path, SampleTag(), original.size() + 50));
+    EXPECT_EQ(ReadFile(path), original);
+    ASSERT_TRUE(WriteId3v1(path, SampleTag()));
+    EXPECT_EQ(ReadFile(path).size(), original.size() + 128);
+
+    // With a tag in place: a failure of the overwrite keeps the old tag.
+    const std::string tagged = ReadFile(path);
+    Id3v1Tag other = SampleTag();
+    other.title = "Other";
+    EXPECT_FALSE(WriteWithSizeLimit(path, other, tagged.size() - 60));
+    EXPECT_EQ(ReadFile(path), tagged);
+}
+
 TEST(Id3v1Write, MissingFileIsNotCreated) {
     TempDir dir;
     EXPECT_FALSE(WriteId3v1(dir.File("none.mp3"), SampleTag()));
@@ -169,7 +205,7 @@ TEST(Id3v1Text, Utf8IsNeverCutInsideACharacter) {
     EXPECT_EQ(block.substr(3, 30), std::string(29, 'a') + " ");
 }
 
-TEST(Id3v1Text, ShownAsUtf8WhenValidElseLatin1) {
+TEST(Id3v1Text, ShownAsUtf8WhenValidElseInTheCodePage) {
     EXPECT_EQ(Id3v1TextToUtf8("Caf\xC3\xA9"), "Caf\xC3\xA9");
     EXPECT_EQ(Id3v1TextToUtf8("Caf\xE9"), "Caf\xC3\xA9");
     EXPECT_EQ(Id3v1TextToUtf8("\xFF"), "\xC3\xBF");
@@ -178,6 +214,77 @@ TEST(Id3v1Text, ShownAsUtf8WhenValidElseLatin1) {
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")) << "surrogate";
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x8E\xB5"));
     EXPECT_EQ(Id3v1DisplayText("  Caf\xE9  "), "Caf\xC3\xA9");
+}
+
+// The interface language's code page while it lives; Danish again after.
+struct InterfaceLanguage {
+    explicit InterfaceLanguage(int language) { SetAnsiCodePageForLanguage(language); }
+    ~InterfaceLanguage() { SetAnsiCodePageForLanguage(0); }
+};
+
+const std::string kPrivet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+const std::string kPrivet1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+
+std::string Repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// Text that is not UTF-8 comes from Windows in its ANSI code page; text that
+// fits the code page is written in it, so 30 Cyrillic letters fit a field.
+TEST(Id3v1Text, InTheInterfaceLanguagesCodePage) {
+    TempDir dir;
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "ru.mp3");
+    {
+        InterfaceLanguage russian(1);
+        EXPECT_EQ(Id3v1TextToUtf8(kPrivet1251), kPrivet);
+        Id3v1Tag tag;
+        tag.title = Repeated(kPrivet, 5);
+        tag.artist = kPrivet + " Caf\xC3\xA9"; // no e acute in Windows-1251
+        ASSERT_TRUE(WriteId3v1(path, tag));
+        const std::optional<Id3v1Tag> read = ReadId3v1(path);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->title, Repeated(kPrivet1251, 5));
+        EXPECT_EQ(Id3v1TextToUtf8(read->title), tag.title);
+        EXPECT_EQ(read->artist, tag.artist) << "what does not fit stays UTF-8";
+    }
+    InterfaceLanguage danish(0);
+    EXPECT_EQ(Id3v1TextToUtf8("S\xF8 \x80"), "S\xC3\xB8 \xE2\x82\xAC");
+    Id3v1Tag tag;
+    tag.title = "S\xC3\xB8";
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(ReadId3v1(path)->title, "S\xF8");
+}
+
+// Writing back what the editor showed must not change the fields the user
+// left alone, down to the bytes after a zero.
+TEST(Id3v1Write, FieldsLeftAsShownKeepTheirBytes) {
+    TempDir dir;
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "kept.mp3");
+    const std::string artist = std::string("Caf\xE9\0junk", 9) + std::string(21, '\0');
+    const std::string album = "Album" + std::string(25, ' ');
+    std::string block =
+        "TAG" + std::string(30, 'T') + artist + album + "1999" + std::string(30, '\0') + "\x05";
+    ASSERT_EQ(block.size(), 128u);
+    WriteFile(path, ReadFile(path) + block);
+
+    const std::optional<Id3v1Tag> read = ReadId3v1(path);
+    ASSERT_TRUE(read);
+    Id3v1Tag shown;
+    shown.title = "New";
+    shown.artist = Id3v1TextToUtf8(read->artist);
+    shown.album = Id3v1TextToUtf8(read->album);
+    shown.year = read->year;
+    shown.genre = read->genre;
+    ASSERT_EQ(shown.artist, "Caf\xC3\xA9");
+    ASSERT_TRUE(WriteId3v1(path, shown));
+    const std::string written = ReadFile(path).substr(ReadFile(path).size() - 128);
+    EXPECT_EQ(written.substr(3, 30), "New" + std::string(27, ' '));
+    EXPECT_EQ(written.substr(33, 30), artist);
+    EXPECT_EQ(written.substr(63, 30), album);
+    EXPECT_EQ(written.substr(97, 30), std::string(30, '\0')) << "an empty field stays as it was";
 }
 
 TEST(Genres, ListAndLookup) {

@@ -2,7 +2,9 @@
 
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace zeb {
 namespace {
@@ -53,7 +55,7 @@ TEST(InfoCacheDates, LookupRenewsTheDate) {
     CacheWithClock c;
     WriteFile(dir.File("z.tgs"), Record(c.now - 6 * kDay, "/m/Song.mp3", "Song (02:00)"));
     c.cache.Load(dir.File("z.tgs"));
-    EXPECT_EQ(c.cache.Lookup("/M/song.MP3"), "Song (02:00)") << "paths match ignoring case";
+    EXPECT_EQ(c.cache.Lookup("/m/Song.mp3"), "Song (02:00)");
     EXPECT_EQ(c.cache.Records()[0].date, CInfoCache::DateText(c.now));
     ASSERT_TRUE(c.cache.Save(dir.File("z.tgs")));
 
@@ -70,20 +72,35 @@ TEST(InfoCacheRecords, StoreForgetAndFileLayout) {
     c.cache.Store("/a.mp3", "A (00:01)");
     c.cache.Store("/b.mp3", "B (00:02)");
     c.now += kDay;
-    c.cache.Store("/A.MP3", "A2 (00:03)");
+    c.cache.Store("/a.mp3", "A2 (00:03)");
     ASSERT_EQ(c.cache.Records().size(), 2u) << "the record with that path is replaced";
-    EXPECT_EQ(c.cache.Records()[0].path, "/A.MP3");
+    EXPECT_EQ(c.cache.Records()[0].path, "/a.mp3");
     EXPECT_EQ(c.cache.Records()[0].line, "A2 (00:03)");
     EXPECT_EQ(c.cache.Records()[0].date, CInfoCache::DateText(c.now));
 
     ASSERT_TRUE(c.cache.Save(dir.File("z.tgs")));
-    EXPECT_EQ(ReadFile(dir.File("z.tgs")), CInfoCache::DateText(c.now) + "\n/A.MP3\nA2 (00:03)\n" +
+    EXPECT_EQ(ReadFile(dir.File("z.tgs")), CInfoCache::DateText(c.now) + "\n/a.mp3\nA2 (00:03)\n" +
                                                CInfoCache::DateText(c.now - kDay) +
                                                "\n/b.mp3\nB (00:02)\n");
 
-    c.cache.Forget("/B.mp3");
+    c.cache.Forget("/b.mp3");
     EXPECT_EQ(c.cache.Lookup("/b.mp3"), "");
     EXPECT_EQ(c.cache.Records().size(), 1u);
+}
+
+// On Linux names differing in letter case are different files, each with a
+// line of its own.
+TEST(InfoCacheRecords, PathsMatchExactly) {
+    TempDir dir;
+    CacheWithClock c;
+    c.cache.Store("/m/Song.mp3", "Upper (01:00)");
+    EXPECT_EQ(c.cache.Lookup("/m/song.mp3"), "");
+    c.cache.Store("/m/song.mp3", "Lower (02:00)");
+    c.cache.Forget("/M/SONG.MP3");
+    ASSERT_TRUE(c.cache.Save(dir.File("z.tgs")));
+    c.cache.Load(dir.File("z.tgs"));
+    EXPECT_EQ(c.cache.Lookup("/m/Song.mp3"), "Upper (01:00)");
+    EXPECT_EQ(c.cache.Lookup("/m/song.mp3"), "Lower (02:00)");
 }
 
 TEST(InfoCacheRecords, IncompleteLastRecordAndMissingFile) {
@@ -98,6 +115,60 @@ TEST(InfoCacheRecords, IncompleteLastRecordAndMissingFile) {
     c.cache.Load(dir.File("z.tgs"));
     ASSERT_EQ(c.cache.Records().size(), 1u);
     EXPECT_EQ(c.cache.Records()[0].line, "One (00:01)");
+}
+
+// Two processes share the cache file: a save keeps the records the other one
+// saved meanwhile, and a failed save leaves the old file whole.
+TEST(InfoCacheFile, SavesKeepOtherRecordsAndFailuresChangeNothing) {
+    TempDir dir;
+    const std::string file = dir.File("z.tgs");
+    CacheWithClock first, second;
+    first.cache.Load(file);
+    second.cache.Load(file);
+    first.cache.Store("/first.mp3", "First (00:01)");
+    second.cache.Store("/second.mp3", "Second (00:02)");
+    second.cache.Store("/both.mp3", "Second's (00:03)");
+    first.cache.Store("/both.mp3", "First's (00:03)");
+    ASSERT_TRUE(first.cache.Save(file));
+    ASSERT_TRUE(second.cache.Save(file));
+    CacheWithClock reader;
+    reader.cache.Load(file);
+    EXPECT_EQ(reader.cache.Lookup("/first.mp3"), "First (00:01)");
+    EXPECT_EQ(reader.cache.Lookup("/second.mp3"), "Second (00:02)");
+    EXPECT_EQ(reader.cache.Lookup("/both.mp3"), "Second's (00:03)") << "the later save wins";
+    reader.cache.Forget("/first.mp3");
+    ASSERT_TRUE(reader.cache.Save(file));
+    reader.cache.Load(file);
+    EXPECT_EQ(reader.cache.Lookup("/first.mp3"), "") << "a forgotten record does not come back";
+
+    const std::string before = ReadFile(file);
+    for (int i = 0; i < 2000; ++i)
+        first.cache.Store("/many/" + std::to_string(i) + ".mp3", "Some line (00:01)");
+    {
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit was{};
+        ::getrlimit(RLIMIT_FSIZE, &was);
+        rlimit small = was;
+        small.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = first.cache.Save(file);
+        ::setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(saved);
+    }
+    EXPECT_EQ(ReadFile(file), before);
+}
+
+TEST(InfoCacheFile, PathsWithLineBreaksReadBack) {
+    TempDir dir;
+    CacheWithClock c;
+    c.cache.Store("/m/a\nb.mp3", "A\nB (00:01)");
+    c.cache.Store("/m/c.mp3", "C (00:02)");
+    ASSERT_TRUE(c.cache.Save(dir.File("z.tgs")));
+    c.cache.Load(dir.File("z.tgs"));
+    ASSERT_EQ(c.cache.Records().size(), 2u);
+    EXPECT_EQ(c.cache.Lookup("/m/a\nb.mp3"), "A B (00:01)");
+    EXPECT_EQ(c.cache.Lookup("/m/c.mp3"), "C (00:02)");
 }
 
 TEST(InfoCacheRecords, DateTextIsLocalDate) {

@@ -3,8 +3,13 @@
 #include "playlist/Id3v1Tag.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -49,6 +54,19 @@ TEST(InfoLineName, UnderscoresBecomeSpacesAndFolderAndExtensionGo) {
     EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "a_b.mp3")), "a b (00:03)");
     EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "two.dots.mp3")), "two.dots (00:03)");
     EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "noext")), "noext (00:03)");
+}
+
+// Info lines are stored one per line: a line break from a file name or a
+// tag would split the saved list.
+TEST(InfoLineName, ControlCharactersNeverReachTheLine) {
+    TempDir dir;
+    EXPECT_EQ(Line(CopyFixture(dir, "cbr128.mp3", "a\nb\rc.mp3")), "a b c (00:03)");
+    const std::string path = CopyFixture(dir, "cbr128.mp3", "t.mp3");
+    Id3v1Tag tag;
+    tag.title = "Good\n/etc/passwd";
+    ASSERT_TRUE(WriteId3v1(path, tag));
+    EXPECT_EQ(Line(path), "Good /etc/passwd (00:03)");
+    EXPECT_EQ(Line("/gone/x\ny.mp3"), "x y (mm:ss)");
 }
 
 TEST(InfoLineName, UnopenableFileGetsNameOnlyAndIsNotCacheable) {
@@ -150,6 +168,45 @@ TEST(InfoLineLength, RiffAndId3v2SizesAreLeftOut) {
     EXPECT_EQ(Line(dir.File("tagged.mp3")), "tagged (00:09)");
     WriteFile(dir.File("untagged.mp3"), std::string(1000, 'j') + audio.substr(0, audio.size() - 1));
     EXPECT_EQ(Line(dir.File("untagged.mp3")), "untagged (00:10)") << "junk is counted as audio";
+}
+
+TEST(InfoLineLength, FilesAbove512MiBDoNotWrap) {
+    TempDir dir;
+    const std::string path = dir.File("long.mp3");
+    WriteFile(path, Be32(kHeader128) + std::string(413, 'x'));
+    std::filesystem::resize_file(path, 600'000'000); // sparse: no disk space taken
+    EXPECT_EQ(Line(path), "long (625:00)");
+}
+
+// Runs call on another thread. When it is still blocked in opening the pipe
+// after a generous time, a writer end is opened (again for every further
+// open) until it returns, and the hang is reported.
+template <typename Call>
+bool ReturnsWithoutAWriter(const std::string& fifo, Call call) {
+    auto done = std::async(std::launch::async, call);
+    if (done.wait_for(std::chrono::seconds(30)) == std::future_status::ready)
+        return true;
+    do {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    } while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready);
+    return false;
+}
+
+// A named pipe in a list: opening it for reading would wait for a writer
+// for ever, so every reader of list files must refuse it at once.
+TEST(InfoLineName, NamedPipeGetsNameOnlyWithoutBlocking) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe_name.mp3");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ComposedInfoLine line;
+    EXPECT_TRUE(ReturnsWithoutAWriter(fifo, [&] { line = ComposeInfoLine(fifo); }));
+    EXPECT_EQ(line.line, "pipe name (mm:ss)");
+    EXPECT_FALSE(line.cacheable);
+    EXPECT_TRUE(ReturnsWithoutAWriter(fifo, [&] { EXPECT_FALSE(ReadId3v1(fifo)); }));
+    EXPECT_TRUE(ReturnsWithoutAWriter(fifo, [&] { EXPECT_FALSE(WriteId3v1(fifo, Id3v1Tag{})); }));
+    EXPECT_TRUE(ReturnsWithoutAWriter(fifo, [&] { EXPECT_FALSE(EstimateLengthSeconds(fifo)); }));
 }
 
 TEST(InfoLineLength, UnknownLengthShowsPlaceholder) {

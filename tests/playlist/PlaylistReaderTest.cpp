@@ -1,5 +1,6 @@
 #include "playlist/PlaylistReader.h"
 
+#include "playlist/AnsiCodePage.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -190,7 +191,21 @@ TEST_F(PlaylistReaderTest, UnreadableFilesLeaveTheListAlone) {
     std::filesystem::resize_file(In("huge.m3u"), 65u << 20);
     EXPECT_FALSE(ReadPlaylistFile(In("huge.m3u"), list));
     EXPECT_EQ(list, (std::vector<PlaylistEntry>{{"/m/keep.mp3", "K"}}));
-    EXPECT_FALSE(ReadPathsForAppend(In("missing.m3u")).has_value());
+    EXPECT_FALSE(ReadLinesForAppend(In("missing.m3u")).has_value());
+}
+
+// Playlists written on Windows hold names in its ANSI code page; the
+// interface language's code page is tried when the bytes name no file.
+TEST_F(PlaylistReaderTest, NamesInTheInterfaceLanguagesCodePageAreFound) {
+    const std::string privet = Touch("ru/\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.mp3");
+    SetAnsiCodePageForLanguage(1);
+    const auto russian = Read("ru/list.m3u", "\xCF\xF0\xE8\xE2\xE5\xF2.mp3\r\nnone\xCF.mp3\r\n");
+    SetAnsiCodePageForLanguage(0);
+    EXPECT_EQ(Paths(russian), (std::vector<std::string>{privet, In("ru/none\xCF.mp3")}));
+
+    const std::string so = Touch("da/S\xC3\xB8.mp3");
+    EXPECT_EQ(Paths(Read("da/list.m3u", "S\xF8.mp3\n\\da\\S\xF8.mp3\n")),
+              (std::vector<std::string>{so, so}));
 }
 
 TEST_F(PlaylistReaderTest, JunkDoesNotCrash) {

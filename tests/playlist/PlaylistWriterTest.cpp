@@ -130,6 +130,22 @@ TEST_F(PlaylistWriterTest, TagLinesAreBuiltWhenMissingAndReadBack) {
     EXPECT_EQ(stored.size(), 3u);
 }
 
+TEST_F(PlaylistWriterTest, LineBreaksInPathsAndInfoReadBackAsOneEntryEach) {
+    const std::string list = In("breaks.m3u");
+    std::vector<PlaylistEntry> entries{{In("evil\n/etc/passwd.mp3"), "Good\n/etc/shadow (00:01)"},
+                                       {In("plain.mp3"), "Plain (00:02)"}};
+    ASSERT_TRUE(WritePlaylistFile(list, entries, true, {}));
+    std::vector<PlaylistEntry> back = ReadBack(list);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0], (PlaylistEntry{In("evil\n/etc/passwd.mp3"), "Good /etc/shadow (00:01)"}));
+    EXPECT_EQ(back[1], entries[1]);
+
+    ASSERT_TRUE(WritePlaylistFile(In("breaks.pls"), entries, false, {}));
+    back = ReadBack(In("breaks.pls"));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].path, entries[0].path);
+}
+
 TEST_F(PlaylistWriterTest, WithoutTagsNoInfoIsWrittenOrBuilt) {
     const std::string list = In("n.m3u");
     std::vector<PlaylistEntry> entries{{In("a.mp3"), "Has - Info (00:01)"}, {In("b.mp3"), ""}};
@@ -203,12 +219,33 @@ TEST_F(PlaylistWriterTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
 TEST_F(PlaylistWriterTest, AppendKeepsTheFileEntriesAndAddsTheSelection) {
     std::filesystem::create_directories(In("A"));
     const std::string list = In("A/list.m3u");
+    std::filesystem::create_directories(In("A/sub"));
+    WriteFile(In("A/sub/win.mp3"), "x");
+    WriteFile(In("A/here.mp3"), "x");
     WriteFile(list, "#EXTM3U\r\n#EXTINF:1,x\r\nold.mp3\r\n#TAG=Old (00:01)\r\n"
-                    "sub\\win.mp3\r\nhttp://host/a b\r\n/abs/z.mp3");
+                    "sub\\win.mp3\r\nhttp://host/a b\r\n/abs/z.mp3\r\n" +
+                        In("A/here.mp3"));
     auto result = AppendToPlaylist(list, {In("A/new.mp3"), "/m/other.mp3"}, false, nullptr);
     ASSERT_EQ(result, AppendResult::Done);
-    EXPECT_EQ(ReadFile(list),
-              "old.mp3\nsub/win.mp3\nhttp://host/a b\n/abs/z.mp3\nnew.mp3\n/m/other.mp3\n");
+    EXPECT_EQ(ReadFile(list), "old.mp3\nsub/win.mp3\nhttp://host/a b\n/abs/z.mp3\nhere.mp3\n"
+                              "new.mp3\n/m/other.mp3\n");
+}
+
+// A playlist made on another machine: lines that name no file here are not
+// rewritten into paths of this machine.
+TEST_F(PlaylistWriterTest, AppendKeepsLinesThatNameNoFileHereAsTheyWere) {
+    const std::string list = In("win.m3u");
+    WriteFile(list, "D:\\Music\\a.mp3\r\n\\\\server\\share\\b.mp3\r\n# my comment\r\n"
+                    "\\Music\\c.mp3\r\nsub\\d.mp3\r\n");
+    ASSERT_EQ(AppendToPlaylist(list, {In("new.mp3")}, false, nullptr), AppendResult::Done);
+    EXPECT_EQ(ReadFile(list), "D:\\Music\\a.mp3\n\\\\server\\share\\b.mp3\n# my comment\n"
+                              "\\Music\\c.mp3\nsub\\d.mp3\nnew.mp3\n");
+
+    const std::string pls = In("win.pls");
+    WriteFile(pls, "[playlist]\nFile1=D:\\Music\\a.mp3\nNumberOfEntries=1\n");
+    ASSERT_EQ(AppendToPlaylist(pls, {In("new.mp3")}, false, nullptr), AppendResult::Done);
+    EXPECT_EQ(ReadFile(pls), "[playlist]\nFile1=D:\\Music\\a.mp3\nFile2=new.mp3\n"
+                             "NumberOfEntries=2\nVersion=2\n");
 }
 
 TEST_F(PlaylistWriterTest, AppendWithTagsBuildsFreshInfoForEveryLine) {

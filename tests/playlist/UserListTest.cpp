@@ -1,5 +1,6 @@
 #include "playlist/UserList.h"
 
+#include "support/ChildProcesses.h"
 #include "support/TempDir.h"
 
 #include <csignal>
@@ -125,6 +126,43 @@ TEST_F(UserListTest, FailedSaveLeavesTheFileAsItWas) {
     // A folder in place of the file cannot be read for the other users' lists.
     std::filesystem::create_directory(dir_.File("dir.m3u"));
     EXPECT_FALSE(SaveUserList(dir_.File("dir.m3u"), kAnn, many));
+}
+
+// A file name or tag text with line breaks must come back as one entry with
+// one info line, and must not plant a section for another user.
+TEST_F(UserListTest, LineBreaksCannotSplitEntriesOrPlantSections) {
+    ASSERT_TRUE(SaveUserList(path_, kBob, {{"/bob/1.mp3", ""}, {"/bob/2.mp3", ""}}));
+    const std::vector<PlaylistEntry> ann{{"/m/evil\n[Bob]\nplanted.mp3", "Evil (00:01)"},
+                                         {"/m/100%25 b.mp3", "Good\n/etc/passwd (00:02)"},
+                                         {"http://h/a\r\nb", ""}};
+    ASSERT_TRUE(SaveUserList(path_, kAnn, ann));
+    auto loaded = LoadUserList(path_, kAnn);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(loaded[0], ann[0]);
+    EXPECT_EQ(loaded[1], (PlaylistEntry{"/m/100%25 b.mp3", "Good /etc/passwd (00:02)"}));
+    EXPECT_EQ(loaded[2].path.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(LoadUserList(path_, kBob),
+              (std::vector<PlaylistEntry>{{"/bob/1.mp3", ""}, {"/bob/2.mp3", ""}}));
+    // Saving again keeps both lists whole.
+    ASSERT_TRUE(SaveUserList(path_, kAnn, loaded));
+    EXPECT_EQ(LoadUserList(path_, kAnn), loaded);
+    EXPECT_EQ(LoadUserList(path_, kBob).size(), 2u);
+}
+
+TEST_F(UserListTest, TwoProcessesSavingTogetherKeepEachOthersLists) {
+    const bool ok = test::RunInChildProcesses(2, [&](int child) {
+        const std::string section = child == 0 ? kAnn : kBob;
+        std::vector<PlaylistEntry> entries;
+        for (int i = 0; i < 60; ++i) {
+            entries.push_back({"/" + std::to_string(child) + "/" + std::to_string(i) + ".mp3", ""});
+            if (!SaveUserList(path_, section, entries))
+                return false;
+        }
+        return true;
+    });
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(LoadUserList(path_, kAnn).size(), 60u);
+    EXPECT_EQ(LoadUserList(path_, kBob).size(), 60u);
 }
 
 TEST_F(UserListTest, StartIndexRule) {
