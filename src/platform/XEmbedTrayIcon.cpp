@@ -185,8 +185,6 @@ bool XEmbedTrayIcon::RequestDock() {
     xcb_send_event(connection_, 0, owner, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(connection_);
-    // Mapped after the request, as the host expects to reparent it first.
-    show();
     docked_ = true;
     return true;
 }
@@ -241,6 +239,10 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
         hide();
         return;
     }
+    // The host maps the window (_XEMBED_INFO says so) once it has taken it;
+    // a window mapped on the root before that is laid out by a busy host as
+    // if it had no size.
+    show();
     nudged_ = false;
     AskForOurSize();
     ScheduleEmbeddingCheck();
