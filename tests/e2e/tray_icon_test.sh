@@ -2,9 +2,11 @@
 # The XEmbed tray icon against a real tray host: it reports that no host is
 # there, docks when one appears later or is already running, and turns
 # pointer moves, clicks, held buttons and wheel turns into events with the
-# right buttons and global coordinates.
+# right buttons and global coordinates. The icon leaves its mapping to the
+# host, so a host that has not taken it yet never lays out a mapped window.
 set -uo pipefail
 PROBE=$1
+SILENT_HOST=$2
 source "$(dirname "$0")/lib.sh"
 trap session_stop_all EXIT
 
@@ -38,6 +40,24 @@ timeout 30 "$PROBE" >"$work/alone.log" 2>"$work/alone.err"
 status=$?
 check "without a tray host the icon reports it is not docked" \
     bash -c "[ $status -eq 1 ] && grep -qx 'not docked' '$work/alone.log' && ! grep -qx docked '$work/alone.log'"
+
+# A host that holds the tray selection but has not taken the icon yet: the
+# icon's window stays unmapped until the host reparents and maps it.
+"$SILENT_HOST" >"$work/silent.log" 2>&1 &
+silent=$!
+SESSION_PIDS+=("$silent")
+session_wait_for 100 has_line "$work/silent.log" owner
+start_probe "$work/waiting.log" --stay
+waiting_probe=${SESSION_PIDS[-1]}
+wait_for_line "$work/waiting.log" "window [0-9]+"
+waiting=$(window_of "$work/waiting.log")
+window_known() { xwininfo -id "$waiting" >/dev/null 2>&1; }
+session_wait_for 100 window_known
+quiet_for 0.5
+check "an icon the host has not taken yet is not mapped" \
+    bash -c "xwininfo -id '$waiting' | grep -q 'Map State: IsUnMapped'"
+kill "$waiting_probe" "$silent"
+wait "$waiting_probe" "$silent" 2>/dev/null
 
 # An icon shown before the host starts docks once the host announces itself.
 start_probe "$work/early.log" --stay
@@ -103,8 +123,11 @@ check "a right click gives press 3 then release 3 at the pointer" click_gives 3 
 check "a middle click gives press 2 then release 2 at the pointer" click_gives 2 2
 
 # Press, hold, release: the release comes only with the button going up.
+count_of() { grep -c "^$1\$" "$work/icon.log"; } # <line>
+earlier_presses=$(count_of "press 1 $at")
 xdotool mousedown 1
-check "holding the left button gives a press" wait_for_line "$work/icon.log" "press 1 $at"
+pressed_again() { [ "$(count_of "press 1 $at")" -gt "$earlier_presses" ]; }
+check "holding the left button gives a press" session_wait_for 100 pressed_again
 presses=$(grep -c "^press 1 $at\$" "$work/icon.log")
 releases=$(grep -c "^release 1 $at\$" "$work/icon.log")
 check "no release while the button is held" test "$presses" -gt "$releases"
