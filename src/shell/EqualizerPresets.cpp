@@ -1,6 +1,7 @@
 #include "shell/EqualizerPresets.h"
 
 #include "platform/IniFile.h"
+#include "shell/NumberedKeys.h"
 
 #include <algorithm>
 
@@ -47,7 +48,11 @@ std::string MakePreset(std::string_view name, std::string_view letters) {
 
 std::vector<std::string> LoadEqualizerPresets(const IniFile& ini, const std::string& section) {
     std::vector<std::string> presets;
-    int count = ini.GetInt(section, "Presets", kBuiltInCount);
+    // Past the built-in ones only presets whose keys are present can be kept.
+    int lastPresent = std::max(HighestNumberedKey(ini, section, "PresetName"),
+                               HighestNumberedKey(ini, section, "PresetEQ"));
+    int count = std::min(ini.GetInt(section, "Presets", kBuiltInCount),
+                         std::max(kBuiltInCount, lastPresent + 1));
     for (int n = 0; n < count; ++n) {
         bool builtIn = n < kBuiltInCount;
         std::string name = ini.GetString(section, NumberedKey("PresetName", n),

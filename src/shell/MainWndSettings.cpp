@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "playlist/AnsiCodePage.h"
 #include "shell/EqualizerPresets.h"
+#include "shell/NumberedKeys.h"
 #include "shell/SettingsKeyTable.h"
 
 #include <cstdlib>
@@ -193,7 +194,8 @@ std::vector<SettingKey> BuildTable() {
 
 std::vector<std::string> LoadWatchedFolders(const IniFile& ini, const std::string& section) {
     std::vector<std::string> dirs;
-    int count = ini.GetInt(section, "AutDirsCnt", 0);
+    int count =
+        std::min(ini.GetInt(section, "AutDirsCnt", 0), HighestNumberedKey(ini, section, "AutDir"));
     for (int n = 1; n <= count; ++n) {
         std::string dir = ini.GetString(section, "AutDir" + std::to_string(n), "");
         if (!dir.empty())

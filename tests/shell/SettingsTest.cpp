@@ -353,6 +353,20 @@ TEST_F(SettingsTest, WatchedFoldersSkipEmptyKeysAndCloseUpWhenSaved) {
     EXPECT_EQ(ini.GetString(kSection, "AutDir2", ""), "/c");
 }
 
+// Counts are taken from a file anyone can edit: the largest one must cost
+// no more than the keys that are really there.
+TEST_F(SettingsTest, HugeCountsStopAtTheLastKeyPresent) {
+    WriteFile(path_, "[" + kSection +
+                         "]\nAutDirsCnt=2147483647\nAutDir1=/a\nautdir7=/g\n"
+                         "Presets=2147483647\nPresetName5=Flat\nPresetEQ5=kkkkkkkkkkk\n");
+    IniFile ini(path_);
+    MainWndSettings s;
+    s.LoadSettings(ini, kSection);
+    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a", "/g"}));
+    ASSERT_EQ(s.EqPresets.size(), 5u); // the four built-in ones and "Flat"
+    EXPECT_EQ(s.EqPresets[4], "Flat\tkkkkkkkkkkk");
+}
+
 TEST_F(SettingsTest, SavingKeepsForeignKeysAndCommentsOfTheSection) {
     WriteFile(path_, "; hand-written note\n[" + kSection + "]\nFutureKey=keep\nGap=100\n");
     IniFile ini(path_);
