@@ -23,10 +23,9 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QWidget>
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
-#include <thread>
 
 namespace zeb {
 
@@ -616,13 +615,23 @@ void TrayApp::ShowMessage(int stringId, MessageIcon icon) {
     box.exec();
 }
 
+// Calls that arrive after the exit sequence (a track's end, the step after
+// the gap) find nothing left to act on and are dropped.
 void TrayApp::PostToUiThread(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, call = std::move(call)] {
+            if (!shutDown_)
+                call();
+        },
+        Qt::QueuedConnection);
 }
 
-void TrayApp::SleepMs(int ms) {
-    if (ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+void TrayApp::RunAfter(int ms, std::function<void()> call) {
+    QTimer::singleShot(std::max(ms, 0), this, [this, call = std::move(call)] {
+        if (!shutDown_)
+            call();
+    });
 }
 
 void TrayApp::ExitProgram() {

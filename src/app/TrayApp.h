@@ -81,7 +81,7 @@ public:
     void UpdateStatus(bool refreshIcon) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void PostToUiThread(std::function<void()> call) override;
-    void SleepMs(int ms) override;
+    void RunAfter(int ms, std::function<void()> call) override;
     void ExitProgram() override;
     void RequestPowerOff() override;
     void StartHandoverTimer() override;

@@ -8,6 +8,7 @@
 #include "shell/ShuffleTable.h"
 #include "shell/WaitingLoads.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -42,7 +43,8 @@ public:
     void StopPlay();
     void StepTrack(bool forward);
     void SelectTrack(int index);
-    // The engine reached the end of a track (or a seek failed).
+    // The engine reached the end of the current track (or a seek failed):
+    // the next step after the gap.
     void OnTrackEnd();
     void ToggleRepeatList();
     void ToggleRepeatTrack();
@@ -171,6 +173,8 @@ private:
     void CancelOpenSearch();
     void ShowNewCurrentEntry();
     int NextAfterTrackEnd(int& attemptsLeft, bool& closing);
+    void OnPlayEnded(uint64_t play);
+    bool StopEngine();
 
     void StartEngine();
     void StartCurrentEntry();
@@ -190,6 +194,10 @@ private:
 
     MainWndHost& host_;
     CMpegPlayer player_;
+    // Counts the plays; an end reported by the engine carries the count
+    // of its play.
+    std::atomic<uint64_t> playSerial_{0};
+    std::atomic<uint64_t> endedPlay_{UINT64_MAX}; // the last play that ended by itself
     CPlaylistModel model_;
     RandomGenerator random_;
     ShuffleTable shuffle_;

@@ -20,8 +20,9 @@ public:
     virtual void ShowMessage(int stringId, MessageIcon icon) = 0;
     // Runs `call` later on the user-interface thread; safe from any thread.
     virtual void PostToUiThread(std::function<void()> call) = 0;
-    // The main thread's plain sleep of the gap between tracks.
-    virtual void SleepMs(int ms) = 0;
+    // Runs `call` on the user-interface thread once `ms` milliseconds have
+    // passed (the gap between tracks), leaving the thread free meanwhile.
+    virtual void RunAfter(int ms, std::function<void()> call) = 0;
     // Runs the exit sequence; the program then closes.
     virtual void ExitProgram() = 0;
     // Asks the system to switch the computer off.

@@ -51,7 +51,7 @@ int CMainWnd::BeginLoad(bool append) {
         CancelOpenSearch();
         model_.Clear();
         SetCurrentIndex(0);
-        player_.Stop();
+        StopEngine();
     }
     return oldCount;
 }
@@ -323,7 +323,7 @@ void CMainWnd::RemoveMissingEntries() {
     CancelOpenSearch();
     RemovalResult result = model_.RemoveMissing();
     if (result.currentRemoved) {
-        player_.Stop();
+        StopEngine();
         if (Count() > 0) {
             SetCurrentTitles(model_.PathAt(0));
             player_.SetSource(model_.PathAt(0));

@@ -13,12 +13,19 @@ namespace zeb {
 namespace {
 
 constexpr int kStringRepeatSwitchedOff = 17;
+// The longest pause between tracks the settings offer.
+constexpr int kMaxGapMs = 10000;
 
 } // namespace
 
 CMainWnd::CMainWnd(MainWndHost& host, uint32_t randomSeed)
     : host_(host), random_(randomSeed), shuffle_(random_) {
-    player_.SetNotify([this] { host_.PostToUiThread([this] { OnTrackEnd(); }); });
+    // Read on the decoding thread as it ends: the play the end belongs to.
+    player_.SetNotify([this] {
+        uint64_t play = playSerial_.load();
+        endedPlay_ = play;
+        host_.PostToUiThread([this, play] { OnPlayEnded(play); });
+    });
 }
 
 CMainWnd::~CMainWnd() {
@@ -26,6 +33,18 @@ CMainWnd::~CMainWnd() {
     model_.StopInfoScanner();
     player_.SetNotify({});
     player_.Stop();
+}
+
+// Every stop ends the current play: an end the engine reported for it but
+// not yet handled is stale from now on. Stop joins the decoding thread, so
+// that thread has read the serial before it changes. True when the play had
+// ended by itself and its next step was still to come: for the user the
+// list was still playing.
+bool CMainWnd::StopEngine() {
+    player_.Stop();
+    bool endedBeforeItsStep = endedPlay_ == playSerial_;
+    ++playSerial_;
+    return endedBeforeItsStep;
 }
 
 bool CMainWnd::IsPlayingOrPaused() const {
@@ -49,6 +68,7 @@ void CMainWnd::StartEngine() {
 // whether it opened: a failed open ends the track at once and the end of
 // track moves on.
 void CMainWnd::StartCurrentEntry() {
+    StopEngine(); // a track that has just ended begins no further step
     RunOpenSearch({OnlyEntry(CurrentIndex()), [this](bool) {
                        StartEngine();
                        Update();
@@ -69,7 +89,6 @@ void CMainWnd::Play() {
         StartCurrentEntry();
         break;
     case CMpegPlayer::Playing:
-        player_.Stop();
         StartCurrentEntry();
         break;
     case CMpegPlayer::Paused:
@@ -96,8 +115,9 @@ void CMainWnd::StopCommand() {
     if (Count() == 0)
         return;
     CancelOpenSearch();
-    if (IsPlayingOrPaused())
-        player_.Stop();
+    // Stopped: a track that has just ended does not go on to the next one.
+    if (player_.GetState() != CMpegPlayer::Opened)
+        StopEngine();
     Update();
 }
 
@@ -135,7 +155,7 @@ void CMainWnd::StopPlay() {
     } else if (s == CMpegPlayer::Stopped) {
         StartCurrentEntry();
     } else if (s != CMpegPlayer::Opened) {
-        player_.Stop();
+        StopEngine();
     }
     Update();
 }
@@ -163,7 +183,8 @@ void CMainWnd::StepTrack(bool forward) {
     // A step while an address opens goes on playing, like one while playing.
     bool wasRunning = IsPlayingOrPaused() || searching_;
     CancelOpenSearch();
-    player_.Stop();
+    if (StopEngine())
+        wasRunning = true;
     if (!wasRunning) {
         SetCurrentIndex(NextForStep(forward));
         player_.SetSource(model_.PathAt(CurrentIndex()));
@@ -189,7 +210,7 @@ void CMainWnd::SelectTrack(int index) {
         return;
     CancelOpenSearch();
     SetCurrentIndex(index);
-    player_.Stop();
+    StopEngine();
     RunOpenSearch({[this, n, attempt = 0]() mutable {
                        if (attempt == 2 * n)
                            return -1;
@@ -232,17 +253,32 @@ int CMainWnd::NextAfterTrackEnd(int& attemptsLeft, bool& closing) {
     return -1;
 }
 
+// An end that belongs to an earlier play (a command stopped or replaced it
+// since) is dropped. The gap runs on a timer, so the interface stays live;
+// a command given during it ends the play, and the step is dropped too.
+void CMainWnd::OnPlayEnded(uint64_t play) {
+    if (play != playSerial_)
+        return;
+    int gap = std::clamp(Gap, 0, kMaxGapMs);
+    if (gap == 0) {
+        OnTrackEnd();
+        return;
+    }
+    host_.RunAfter(gap, [this, play] {
+        if (play == playSerial_)
+            OnTrackEnd();
+    });
+}
+
 void CMainWnd::OnTrackEnd() {
     CancelOpenSearch();
-    if (Gap > 0)
-        host_.SleepMs(Gap);
     int n = Count();
     if (n == 0) {
         Update();
         host_.RedrawPlaylistWindow();
         return;
     }
-    player_.Stop();
+    StopEngine();
     if (RepeatTrack == 1) {
         RunOpenSearch({OnlyEntry(CurrentIndex()), [this](bool opened) {
                            if (opened)

@@ -11,10 +11,12 @@
 #include "ui/ModalDriver.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace zeb {
 namespace {
@@ -74,6 +76,26 @@ TEST_F(TrayAppTest, StartRestoresTheListAndTheExitSequenceSavesEverything) {
     std::string list = test::ReadFile(options_.files.userListPath);
     EXPECT_NE(list.find(one_), std::string::npos);
     EXPECT_NE(list.find(two_), std::string::npos);
+}
+
+// A track that ended just before the exit sequence must not start the next
+// one once everything is closed.
+TEST_F(TrayAppTest, AnEndArrivingAfterTheExitSequenceIsDropped) {
+    TrayApp app(options_);
+    app.Start();
+    CMainWnd& wnd = app.Wnd();
+    wnd.SelectTrack(0);
+    // The end is posted to the event loop, which does not run meanwhile.
+    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (wnd.Player().GetState() != CMpegPlayer::Stopped &&
+           std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(wnd.Player().GetState(), CMpegPlayer::Stopped);
+
+    app.Shutdown();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(wnd.CurrentIndex(), 0);
+    EXPECT_EQ(wnd.Player().GetState(), CMpegPlayer::Stopped) << "a track started after exit";
 }
 
 TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {

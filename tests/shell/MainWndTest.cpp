@@ -31,17 +31,26 @@ public:
         posted_.push_back(std::move(call));
         cv_.notify_all();
     }
-    void SleepMs(int ms) override { slept += ms; }
+    // The step after the gap comes in the queue like any other call.
+    void RunAfter(int ms, std::function<void()> call) override {
+        delays.push_back(ms);
+        PostToUiThread(std::move(call));
+    }
     void ExitProgram() override { ++exits; }
     void RequestPowerOff() override { ++powerOffs; }
 
+    // Waits until a call was posted; false when none came in time.
+    bool WaitPosted(std::chrono::seconds limit = 30s) {
+        std::unique_lock lock(mutex_);
+        return cv_.wait_for(lock, limit, [&] { return !posted_.empty(); });
+    }
     // Runs the next call posted from another thread; false when none came in time.
     bool RunPosted(std::chrono::seconds limit = 30s) {
+        if (!WaitPosted(limit))
+            return false;
         std::function<void()> call;
         {
-            std::unique_lock lock(mutex_);
-            if (!cv_.wait_for(lock, limit, [&] { return !posted_.empty(); }))
-                return false;
+            std::lock_guard lock(mutex_);
             call = std::move(posted_.front());
             posted_.pop_front();
         }
@@ -50,7 +59,7 @@ public:
     }
 
     int updates = 0;
-    int slept = 0;
+    std::vector<int> delays;
     int exits = 0;
     int powerOffs = 0;
     std::vector<int> messages;
@@ -189,10 +198,8 @@ TEST_F(MainWndTest, AlbumModeStopsAtTheEndOfTheFoldersRun) {
 TEST_F(MainWndTest, EndOfListStopsOnTheFirstEntryUnlessRepeatIsOn) {
     std::vector<std::string> tracks = {Track("l/1.mp3"), Track("l/2.mp3")};
     Load(tracks);
-    wnd_.Gap = 250;
     wnd_.SelectTrack(1);
     ASSERT_TRUE(host_.RunPosted());
-    EXPECT_EQ(host_.slept, 250);
     EXPECT_EQ(wnd_.CurrentIndex(), 0);
     EXPECT_EQ(State(), CMpegPlayer::Stopped);
     EXPECT_EQ(wnd_.Title(), "1");
@@ -202,6 +209,43 @@ TEST_F(MainWndTest, EndOfListStopsOnTheFirstEntryUnlessRepeatIsOn) {
     ASSERT_TRUE(host_.RunPosted());
     EXPECT_EQ(wnd_.CurrentIndex(), 0);
     EXPECT_EQ(State(), CMpegPlayer::Playing);
+}
+
+// An end the engine reported before a command was handled belongs to the
+// play that command ended: it must not step once more.
+TEST_F(MainWndTest, AnEndQueuedBeforeNextOrStopIsDropped) {
+    Load({Track("q/1.mp3"), Track("q/2.mp3"), Track("q/3.mp3")});
+    wnd_.SelectTrack(0);
+    ASSERT_TRUE(host_.WaitPosted()); // the first track ended; its end waits
+    wnd_.OnCommand(ID_NEXT);
+    ASSERT_EQ(wnd_.CurrentIndex(), 1);
+    EXPECT_EQ(State(), CMpegPlayer::Playing) << "for the user the list was still playing";
+    ASSERT_TRUE(host_.RunPosted());
+    EXPECT_EQ(wnd_.CurrentIndex(), 1) << "the first track's end stepped again";
+
+    ASSERT_TRUE(host_.WaitPosted()); // the second track ended
+    wnd_.OnCommand(ID_STOP);
+    ASSERT_TRUE(host_.RunPosted());
+    EXPECT_EQ(wnd_.CurrentIndex(), 1);
+    EXPECT_EQ(State(), CMpegPlayer::Stopped) << "playback went on after Stop";
+}
+
+TEST_F(MainWndTest, GapWaitsOnATimerOfAtMostTenSecondsThatACommandCancels) {
+    Load({Track("g/1.mp3"), Track("g/2.mp3"), Track("g/3.mp3")});
+    wnd_.Gap = 2147483647;
+    wnd_.SelectTrack(0);
+    ASSERT_TRUE(host_.RunPosted()); // the end starts the gap
+    EXPECT_EQ(host_.delays, std::vector<int>{10000});
+    EXPECT_EQ(wnd_.CurrentIndex(), 0);
+    ASSERT_TRUE(host_.RunPosted()); // the gap is over
+    EXPECT_EQ(wnd_.CurrentIndex(), 1);
+    EXPECT_EQ(State(), CMpegPlayer::Playing);
+
+    ASSERT_TRUE(host_.RunPosted()); // the second track ended: another gap
+    wnd_.OnCommand(ID_PREVIOUS);    // chosen during the gap
+    ASSERT_EQ(wnd_.CurrentIndex(), 0);
+    ASSERT_TRUE(host_.RunPosted());
+    EXPECT_EQ(wnd_.CurrentIndex(), 0) << "the step after the gap ran after a command";
 }
 
 TEST_F(MainWndTest, AllEntriesUnplayableEndsTheSearchAfterTwiceTheListLength) {

@@ -10,7 +10,7 @@ public:
     void UpdateStatus(bool) override {}
     void ShowMessage(int, MessageIcon) override {}
     void PostToUiThread(std::function<void()>) override {}
-    void SleepMs(int) override {}
+    void RunAfter(int, std::function<void()>) override {}
     void ExitProgram() override {}
     void RequestPowerOff() override {}
 };
