@@ -24,8 +24,11 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace zeb {
 
@@ -40,6 +43,15 @@ constexpr int kHighPriorityNice = -5;
 
 QString Text(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+std::string WhyNothingOpened(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return "neither a file nor a folder";
+    return "no playable entries";
 }
 
 } // namespace
@@ -94,11 +106,7 @@ void TrayApp::Start() {
 
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
-    const CommandLine& line = options_.commandLine;
-    if (line.path)
-        wnd_->OpenCommandLinePath(*line.path, line.add);
-    else
-        wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
+    LoadStartList();
     UpdateStatus(true);
 
     if (wnd_->WAEmu == 1)
@@ -107,6 +115,22 @@ void TrayApp::Start() {
     statusTimer_.start();
     nowPlayingTimer_.start();
     wnd_->SetInitialised();
+}
+
+// The command-line path, or the saved list. A path that opens nothing (a
+// typo, a vanished file, a pipe, an empty folder) would leave the list empty
+// and the exit would save that over the user's list: the saved list is
+// restored instead, as if no path had been given.
+void TrayApp::LoadStartList() {
+    const CommandLine& line = options_.commandLine;
+    if (line.path) {
+        wnd_->OpenCommandLinePath(*line.path, line.add);
+        if (wnd_->Count() > 0)
+            return;
+        std::fprintf(stderr, "zeb: nothing could be opened from %s (%s); the saved list is used\n",
+                     line.path->c_str(), WhyNothingOpened(*line.path).c_str());
+    }
+    wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
 }
 
 void TrayApp::ApplyProcessPriority() {

@@ -93,6 +93,7 @@ signals:
     void Finished();
 
 private:
+    void LoadStartList();
     void ApplyProcessPriority();
     void SaveFiles();
     void LoadImages();

@@ -78,6 +78,25 @@ TEST_F(TrayAppTest, StartRestoresTheListAndTheExitSequenceSavesEverything) {
     EXPECT_NE(list.find(two_), std::string::npos);
 }
 
+// The saved list is the user's work: a start path that opens nothing must
+// not leave an empty list for the exit to save over it.
+TEST_F(TrayAppTest, StartPathThatOpensNothingRestoresTheSavedList) {
+    std::string pipe = dir_.File("pipe.mp3");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {dir_.File("typo.mp3"), pipe}) {
+        options_.commandLine.path = path;
+        testing::internal::CaptureStderr();
+        TrayApp app(options_);
+        app.Start();
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(app.Wnd().Count(), 2) << path;
+        EXPECT_NE(said.find(path), std::string::npos) << said;
+        app.Shutdown();
+        std::string list = test::ReadFile(options_.files.userListPath);
+        EXPECT_NE(list.find(two_), std::string::npos) << "the saved list was overwritten";
+    }
+}
+
 // A track that ended just before the exit sequence must not start the next
 // one once everything is closed.
 TEST_F(TrayAppTest, AnEndArrivingAfterTheExitSequenceIsDropped) {
