@@ -40,6 +40,9 @@ void TrayClicks::OnButtonUp(bool right) {
     ButtonState& side = Side(right);
     if (!side.down && side.count == 0)
         return;
+    // A release of the other button ends that button's series as it stands.
+    if (Side(!right).count > 0)
+        EndSeries(!right);
     StopAllTimers();
     if (!hold_) {
         const std::array<int, 4>& actions = Actions(right);

@@ -83,6 +83,18 @@ TEST_F(TrayClicksTest, AnOnlySingleClickActionRunsAtOnce) {
     EXPECT_EQ(host_.actions, std::vector<int>{5});
 }
 
+TEST_F(TrayClicksTest, TheOtherButtonEndsAPendingSeries) {
+    Click(false); // one left click, waiting for more
+    Click(true);  // a right click within the double-click time
+    EXPECT_EQ(host_.actions, (std::vector<int>{1, 10})) << "play/pause, then the menu";
+    EXPECT_EQ(clicks_.ClickCount(false), 0);
+
+    host_.actions.clear();
+    Click(false);
+    ASSERT_TRUE(Fire(TrayClicks::kLeftSeriesTimer));
+    EXPECT_EQ(host_.actions, std::vector<int>{1}) << "a single click counted as two";
+}
+
 TEST_F(TrayClicksTest, AReleaseWithoutItsPressIsNoClick) {
     clicks_.OnButtonUp(false);
     EXPECT_TRUE(host_.running.empty());
