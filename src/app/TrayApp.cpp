@@ -256,7 +256,7 @@ void TrayApp::StopTimer(int id) {
 void TrayApp::HoldStep(bool forward, int pressAndHold) {
     constexpr int kHoldVolumeStep = 2;
     if (pressAndHold == 1)
-        wnd_->SetVolume(wnd_->Volume() + (forward ? kHoldVolumeStep : -kHoldVolumeStep));
+        wnd_->StepVolume(forward ? kHoldVolumeStep : -kHoldVolumeStep);
     else if (pressAndHold == 0 && wnd_->Count() > 0)
         wnd_->SeekStep(forward ? 1 : -1);
 }
@@ -358,6 +358,9 @@ void TrayApp::WriteNowPlayingFile(bool exiting) {
 
 void TrayApp::OnStatusTimer() {
     FollowScrollLock();
+    // The desktop's volume changes reach the media-player interface.
+    if (wnd_ && wnd_->FollowMixer() && mpris_)
+        mpris_->NotifyChanged();
     if (wnd_ && wnd_->Player().GetState() == CMpegPlayer::Playing)
         UpdateStatus(false);
 }
@@ -470,10 +473,10 @@ void TrayApp::OnHotkey(int id) {
         wnd_->StepTrack(true);
         break;
     case 201:
-        wnd_->SetVolume(wnd_->Volume() + kVolumeStep);
+        wnd_->StepVolume(kVolumeStep);
         break;
     case 202:
-        wnd_->SetVolume(wnd_->Volume() - kVolumeStep);
+        wnd_->StepVolume(-kVolumeStep);
         break;
     case 301:
         DoCommand(ID_OPEN_FILE);

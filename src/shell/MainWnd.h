@@ -53,6 +53,12 @@ public:
     // True when the program is closing because the list has been played.
     bool CheckAfterPlayback();
     void SetVolume(int volume);
+    // Volume keys, remote commands and holds: a step from the mixer's level
+    // as it is now, which the desktop may have moved since.
+    void StepVolume(int delta);
+    // Takes in a mixer level that another program set; true when the volume
+    // changed.
+    bool FollowMixer();
     void SeekStep(int direction);
 
     // -------------------------------------------------------------- play order
@@ -207,6 +213,7 @@ private:
     bool switchOffAfterPlayback_ = false;
     int volume_ = 0;
     CMixerVolume* mixer_ = nullptr;
+    int mixerLevel_ = -1; // the mixer's level as last read
     bool initialised_ = false;
     bool recentHandover_ = false;
     WaitingLoads loads_; // a folder scan and the loads waiting for it

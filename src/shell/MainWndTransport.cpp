@@ -362,15 +362,37 @@ bool CMainWnd::CheckAfterPlayback() {
 
 void CMainWnd::SetMixer(CMixerVolume* mixer) {
     mixer_ = mixer;
-    if (mixer_ && mixer_->IsAvailable())
-        volume_ = std::clamp(mixer_->GetPercent(), 0, 100);
+    mixerLevel_ = -1;
+    FollowMixer();
+}
+
+// The level is read back after each write: a percentage stored in the
+// mixer's own units can read back a little lower, and that difference must
+// not count as a change by someone else.
+bool CMainWnd::FollowMixer() {
+    if (!mixer_ || !mixer_->IsAvailable())
+        return false;
+    int level = std::clamp(mixer_->GetPercent(), 0, 100);
+    if (level == mixerLevel_)
+        return false;
+    mixerLevel_ = level;
+    bool changed = level != volume_;
+    volume_ = level;
+    return changed;
 }
 
 void CMainWnd::SetVolume(int volume) {
     volume_ = std::clamp(volume, 0, 100);
-    if (mixer_)
+    if (mixer_ && mixer_->IsAvailable()) {
         mixer_->SetPercent(volume_);
+        mixerLevel_ = std::clamp(mixer_->GetPercent(), 0, 100);
+    }
     host_.UpdateStatus(false);
+}
+
+void CMainWnd::StepVolume(int delta) {
+    FollowMixer();
+    SetVolume(volume_ + delta);
 }
 
 void CMainWnd::SeekStep(int direction) {

@@ -56,10 +56,10 @@ bool RunRemoteCommand(CMainWnd& wnd, RemoteActions& actions, int id) {
         wnd.StepTrack(true);
         break;
     case ID_WA_VOLUME_UP:
-        wnd.SetVolume(wnd.Volume() + 5);
+        wnd.StepVolume(5);
         break;
     case ID_WA_VOLUME_DOWN:
-        wnd.SetVolume(wnd.Volume() - 5);
+        wnd.StepVolume(-5);
         break;
     case ID_WA_SEEK_BACK:
         wnd.SeekStep(-1);

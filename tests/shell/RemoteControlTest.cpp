@@ -2,6 +2,7 @@
 // engine writes WAV files.
 #include "shell/RemoteControl.h"
 
+#include "engine/MixerVolume.h"
 #include "platform/MessageEndpoint.h"
 #include "resources/ResourceIds.h"
 #include "shell/MainWnd.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -162,6 +164,47 @@ TEST_F(RemoteControlTest, VolumeStepsByFiveWithinTheRange) {
     wnd_.SetVolume(3);
     Command(ID_WA_VOLUME_DOWN);
     EXPECT_EQ(wnd_.Volume(), 0);
+}
+
+// A mixer line that another program can move, as the desktop's volume
+// control moves the real one; 0..65535 like a sound server's line, so that
+// percentages do not map exactly onto its steps.
+class MovableLine : public MixerBackend {
+public:
+    bool OpenLine(int, LineKind) override { return true; }
+    void Close() override {}
+    int Channels() const override { return 2; }
+    long Min() const override { return 0; }
+    long Max() const override { return 65535; }
+    std::optional<std::vector<long>> ReadValues() override { return values; }
+    bool WriteValues(const std::vector<long>& v) override {
+        values = v;
+        return true;
+    }
+    void MoveTo(int percent) { values.assign(2, 65535L * percent / 100); }
+
+    std::vector<long> values{32768, 32768};
+};
+
+TEST_F(RemoteControlTest, VolumeStepsStartFromTheMixersLevelNow) {
+    auto owned = std::make_unique<MovableLine>();
+    MovableLine& line = *owned;
+    CMixerVolume mixer(std::move(owned));
+    ASSERT_TRUE(mixer.Open(false, 0));
+    wnd_.SetMixer(&mixer);
+    EXPECT_EQ(wnd_.Volume(), 50);
+    Command(ID_WA_VOLUME_UP);
+    Command(ID_WA_VOLUME_UP);
+    EXPECT_EQ(wnd_.Volume(), 60) << "steps drift on the mixer's rounding";
+    EXPECT_FALSE(wnd_.FollowMixer());
+
+    line.MoveTo(20); // the desktop turns the volume down
+    Command(ID_WA_VOLUME_UP);
+    EXPECT_EQ(wnd_.Volume(), 25);
+    line.MoveTo(80);
+    EXPECT_TRUE(wnd_.FollowMixer());
+    EXPECT_EQ(wnd_.Volume(), 80);
+    wnd_.SetMixer(nullptr);
 }
 
 TEST_F(RemoteControlTest, RepeatCyclesNoneListTrackAndShuffleToggles) {
