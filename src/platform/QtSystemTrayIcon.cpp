@@ -45,7 +45,7 @@ void QtSystemTrayIcon::SetIcon(const QIcon& icon) {
 }
 
 void QtSystemTrayIcon::SetToolTip(const QString& text) {
-    icon_->setToolTip(text);
+    icon_->setToolTip(PlainTextToolTip(text));
 }
 
 bool QtSystemTrayIcon::Show() {

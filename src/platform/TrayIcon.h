@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QTextDocument>
 #include <functional>
 
 namespace zeb {
@@ -31,6 +32,12 @@ struct TrayCallbacks {
     std::function<void()> docked;
 };
 
+// Plain text as a tooltip shows it: tooltips take text that looks like
+// markup ("<b>", "<i>") for rich text, so it is given as escaped rich text.
+inline QString PlainTextToolTip(const QString& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+}
+
 // One icon in the desktop's notification area.
 class TrayIcon {
 public:
@@ -40,6 +47,7 @@ public:
     virtual void SetCallbacks(TrayCallbacks callbacks) = 0;
     virtual void SetIcon(const QIcon& icon) = 0;
     void SetIcon(const QString& imagePath) { SetIcon(QIcon(imagePath)); }
+    // `text` is plain text, shown as it is even when it looks like markup.
     virtual void SetToolTip(const QString& text) = 0;
     // Puts the icon into the tray; false when no tray host takes it.
     virtual bool Show() = 0;

@@ -83,7 +83,7 @@ void XEmbedTrayIcon::SetIcon(const QIcon& icon) {
 }
 
 void XEmbedTrayIcon::SetToolTip(const QString& text) {
-    setToolTip(text);
+    setToolTip(PlainTextToolTip(text));
     // The icon window's name carries the tip too, for hosts and tools that
     // read window names (accessibility, scripts).
     setWindowTitle(text);

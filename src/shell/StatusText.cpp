@@ -122,7 +122,8 @@ std::string TooltipText(int index, std::string_view title, int shownSec, int len
     std::string shortTitle(Utf8Head(title, kTitleChars));
     if (shortTitle.size() < title.size())
         shortTitle += "...";
-    std::string tip = std::to_string(index + 1) + ". " + DoubleAmpersands(shortTitle) + " - " +
+    // A tooltip has no menu prefix character: '&' stays single.
+    std::string tip = std::to_string(index + 1) + ". " + shortTitle + " - " +
                       MinutesSeconds(shownSec) + "/" + MinutesSeconds(lengthSec);
     return CutUtf8(tip, kTooltipMaxBytes);
 }

@@ -62,8 +62,8 @@ TEST(StatusTooltip, CountsMultibyteCharactersAsOne) {
     EXPECT_EQ(tip.rfind("7. æææ", 0), 0u);
 }
 
-TEST(StatusTooltip, DoublesAmpersands) {
-    EXPECT_EQ(TooltipText(1, "Rock & Roll", 61, 3600), "2. Rock && Roll - 01:01/60:00");
+TEST(StatusTooltip, KeepsAmpersandsSingle) {
+    EXPECT_EQ(TooltipText(1, "Rock & Roll", 61, 3600), "2. Rock & Roll - 01:01/60:00");
 }
 
 TEST(StatusTooltip, CutsToTheTipFieldWithoutSplittingCharacters) {
