@@ -720,6 +720,12 @@ void TrayApp::SaveBeforeAbruptEnd() {
     SaveFiles();
 }
 
+void TrayApp::SaveForSession() {
+    if (shutDown_ || !wnd_)
+        return;
+    SaveFiles();
+}
+
 void TrayApp::Shutdown() {
     if (shutDown_ || !wnd_)
         return;

@@ -60,6 +60,9 @@ public:
     // Only the saving part of the exit sequence, without touching the
     // display: for a process that is being ended because its display went.
     void SaveBeforeAbruptEnd();
+    // Writes the settings, the list and the cache and goes on running: a
+    // logout asks for this before it ends the session, and may be cancelled.
+    void SaveForSession();
 
     // A command of the menus, the endpoint or (later) hotkeys.
     void DoCommand(int id);

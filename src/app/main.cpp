@@ -96,9 +96,11 @@ int main(int argc, char** argv) {
     UnixSignalNotifier unixSignals({SIGTERM, SIGHUP, SIGINT});
     QObject::connect(&unixSignals, &UnixSignalNotifier::SignalReceived, &tray,
                      [&tray] { tray.ExitProgram(); });
-    // The desktop session ends: save everything; the session ends the process.
+    // A logout asks to save first and may still be cancelled: save and run
+    // on. When the session really ends, the session manager's "die" quits
+    // the event loop and the exit sequence below runs.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &tray,
-                     [&tray] { tray.Shutdown(); });
+                     [&tray] { tray.SaveForSession(); });
 
     tray.Start();
     // Registered after start-up so that the tables start-up built are
