@@ -53,7 +53,7 @@ check "the logout is cancelled" sm cancel
 check "zeb still answers its endpoint after the cancelled logout" endpoint_up
 check "zeb is still running" test "$(zeb_ended && echo ended)" = ""
 timeout 20 "$work/zeb" -a "$work/later.mp3" >>"$work/second.log" 2>&1
-check "a second instance still hands its file over" session_wait_for 100 has_entries 2
+check "a second instance still hands its file over" session_wait_for 300 has_entries 2
 
 check "a second logout saves again" sm save
 check "the session ends" sm die
