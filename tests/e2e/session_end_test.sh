@@ -53,11 +53,11 @@ check "the logout is cancelled" sm cancel
 check "zeb still answers its endpoint after the cancelled logout" endpoint_up
 check "zeb is still running" test "$(zeb_ended && echo ended)" = ""
 timeout 20 "$work/zeb" -a "$work/later.mp3" >>"$work/second.log" 2>&1
-check "a second instance still hands its file over" session_wait_for 300 has_entries 2
+check "a second instance still hands its file over" session_wait_for 100 has_entries 2
 
 check "a second logout saves again" sm save
 check "the session ends" sm die
-check "zeb ends with the session" session_wait_for 300 zeb_ended
+check "zeb ends with the session" session_wait_for 200 zeb_ended
 wait "$ZEB_PID"
 check "zeb ended cleanly" test $? -eq 0
 check "the end saved the list with the handed-over file" list_holds "$work/later.mp3"
