@@ -1,13 +1,21 @@
 // The tray icon's tooltip as a tooltip window shows it: a label that takes
 // anything looking like markup for rich text.
 #include "platform/XEmbedTrayIcon.h"
-#include "ui/ModalDriver.h"
 
+#include <QApplication>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace zeb {
 namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "platform_tray_test";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
 
 // The text a tooltip label draws for `tip` (Qt::AutoText).
 QString DrawnText(const QString& tip) {
@@ -19,7 +27,7 @@ QString DrawnText(const QString& tip) {
 }
 
 TEST(TrayToolTip, TitlesThatLookLikeMarkupAreShownAsWritten) {
-    test::EnsureApplication();
+    EnsureApplication();
     XEmbedTrayIcon icon;
     for (const QString title :
          {"1. Rock & Roll - 00:05/03:00", "2. <b>Bold</b>  &amp; <i>x - 00:00/00:01",
