@@ -120,17 +120,23 @@ void TrayApp::Start() {
 // The command-line path, or the saved list. A path that opens nothing (a
 // typo, a vanished file, a pipe, an empty folder) would leave the list empty
 // and the exit would save that over the user's list: the saved list is
-// restored instead, as if no path had been given.
+// restored instead, as if no path had been given. A folder is scanned in the
+// background, so the list is judged once the scan has filled it.
 void TrayApp::LoadStartList() {
     const CommandLine& line = options_.commandLine;
-    if (line.path) {
-        wnd_->OpenCommandLinePath(*line.path, line.add);
+    if (!line.path) {
+        wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
+        return;
+    }
+    const std::string path = *line.path;
+    wnd_->OpenCommandLinePath(path, line.add);
+    wnd_->RunAfterLoads([this, path] {
         if (wnd_->Count() > 0)
             return;
         std::fprintf(stderr, "zeb: nothing could be opened from %s (%s); the saved list is used\n",
-                     line.path->c_str(), WhyNothingOpened(*line.path).c_str());
-    }
-    wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
+                     path.c_str(), WhyNothingOpened(path).c_str());
+        wnd_->LoadUserList(options_.files.userListPath, options_.section, false);
+    });
 }
 
 void TrayApp::ApplyProcessPriority() {

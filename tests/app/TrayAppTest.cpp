@@ -48,6 +48,16 @@ protected:
         fs::create_directories(dir_.File("out"));
     }
 
+    // Runs the event loop until a folder scan asked for has filled the list.
+    static void WaitForFolderScan(CMainWnd& wnd) {
+        auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (wnd.FolderScanRunning() && std::chrono::steady_clock::now() < limit) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        QCoreApplication::processEvents();
+    }
+
     std::string Ini(const std::string& key) {
         IniFile ini(options_.files.iniPath);
         return ini.GetString(options_.section, key, "");
@@ -83,17 +93,25 @@ TEST_F(TrayAppTest, StartRestoresTheListAndTheExitSequenceSavesEverything) {
 TEST_F(TrayAppTest, StartPathThatOpensNothingRestoresTheSavedList) {
     std::string pipe = dir_.File("pipe.mp3");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path : {dir_.File("typo.mp3"), pipe}) {
+    fs::create_directories(dir_.Path() / "empty");
+    std::string album = test::CopyFixture(dir_, "album/Band_-_Song.mp3");
+    for (const std::string& path :
+         {dir_.File("typo.mp3"), pipe, dir_.File("empty"), dir_.File("album")}) {
+        bool opensSomething = path == dir_.File("album");
         options_.commandLine.path = path;
         testing::internal::CaptureStderr();
         TrayApp app(options_);
         app.Start();
+        WaitForFolderScan(app.Wnd());
         std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(app.Wnd().Count(), 2) << path;
-        EXPECT_NE(said.find(path), std::string::npos) << said;
+        EXPECT_EQ(app.Wnd().Count(), opensSomething ? 1 : 2) << path;
+        EXPECT_EQ(said.find("nothing could be opened from " + path) != std::string::npos,
+                  !opensSomething)
+            << said;
         app.Shutdown();
         std::string list = test::ReadFile(options_.files.userListPath);
-        EXPECT_NE(list.find(two_), std::string::npos) << "the saved list was overwritten";
+        EXPECT_NE(list.find(opensSomething ? album : two_), std::string::npos)
+            << path << ": " << list;
     }
 }
 
