@@ -52,16 +52,23 @@ bool IsSameFile(const struct stat& a, const std::string& path) {
 }
 
 // Opens without truncating first, so that a file that must stay intact can
-// be recognised by the open descriptor itself before anything changes.
+// be recognised by the open descriptor itself before anything changes. The
+// open does not wait: a FIFO or device under the name is refused, never
+// written to.
 std::FILE* OpenForReplacing(const std::string& path, const std::string& keepIntact) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         throw EngineError(EngineError::OutputOpen, Reason("cannot create", path));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || IsSameFile(st, keepIntact)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EngineError(EngineError::OutputOpen, "not a regular file: " + path);
+    }
+    if (IsSameFile(st, keepIntact)) {
         ::close(fd);
         throw EngineError(EngineError::OutputOpen, "will not overwrite the source " + path);
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = ::ftruncate(fd, 0) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file) {
         const std::string reason = Reason("cannot create", path);

@@ -3,9 +3,13 @@
 #include "engine/EngineError.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <cstdint>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zeb {
@@ -133,6 +137,29 @@ TEST(WavWriter, FailuresRaiseEngineErrors) {
         EXPECT_EQ(e.code(), EngineError::OutputWrite);
     }
     EXPECT_NO_THROW(w.Close());
+}
+
+// A FIFO under the output name would block the open until a reader came.
+TEST(WavWriter, FifoUnderTheNameIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.File("out.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto creating = std::async(std::launch::async, [&] {
+        WavWriter w;
+        try {
+            w.Create(fifo, 44100, 2, 16);
+        } catch (const EngineError& e) {
+            return e.code();
+        }
+        return EngineError::OutputWrite;
+    });
+    if (creating.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK); // lets the open end
+        creating.wait();
+        ::close(reader);
+        FAIL() << "the open waited for a reader";
+    }
+    EXPECT_EQ(creating.get(), EngineError::OutputOpen);
 }
 
 TEST(WavWriter, DestructorFinishesTheFile) {
