@@ -32,28 +32,32 @@ session_wait_for() { # <tries of 0.1 s> <command...>
 # -noreset: by default the server resets when its last client leaves (the
 # readiness probe below) and refuses the clients that connect meanwhile.
 session_start_display() {
-    local dir lockfd n first tries
+    local dir n first tries
     dir=$(mktemp -d "${TMPDIR:-/tmp}/zeb-x.XXXXXX")
     SESSION_DIRS+=("$dir")
-    exec {lockfd}>>/tmp/zeb-xvfb-start.lock
-    flock -w 60 "$lockfd" || session_log "another display start holds the lock; starting anyway"
+    exec {SESSION_XLOCK_FD}>>/tmp/zeb-xvfb-start.lock
+    flock -w 60 "$SESSION_XLOCK_FD" || session_log "another display start holds the lock; starting anyway"
     first=$((100 + (RANDOM % 800)))
     for ((tries = 0; tries < 50; tries++)); do
         n=$((first + tries))
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         if session_try_display "$n" "$dir"; then
-            exec {lockfd}>&-
+            exec {SESSION_XLOCK_FD}>&-
             return 0
         fi
     done
-    exec {lockfd}>&-
+    exec {SESSION_XLOCK_FD}>&-
     session_log "Xvfb did not start (see $dir/xvfb.log)"
     return 1
 }
 
 session_try_display() { # <number> <folder>
     local pid tries=$((100 * ${ZEB_TEST_PATIENCE:-4}))
-    Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp -noreset >>"$2/xvfb.log" 2>&1 &
+    # The server must not inherit the lock, or it would hold it for its life.
+    (
+        exec {SESSION_XLOCK_FD}>&-
+        exec Xvfb ":$1" -screen 0 1280x1024x24 -nolisten tcp -noreset >>"$2/xvfb.log" 2>&1
+    ) &
     pid=$!
     while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do
         if [ "$({ tr -d " " <"/tmp/.X$1-lock"; } 2>/dev/null)" = "$pid" ] &&
