@@ -119,6 +119,18 @@ protected:
             std::this_thread::sleep_for(20ms);
         return ends_ > 0;
     }
+    // Plays the source to its end and returns what the sound server played.
+    std::vector<int16_t> RecordPlayToTheEnd() {
+        Recorder recorder;
+        if (!recorder.Running()) {
+            ADD_FAILURE() << "the recorder did not start";
+            return {};
+        }
+        StartPlaying();
+        EXPECT_TRUE(WaitForEnd(20s));
+        std::this_thread::sleep_for(300ms);
+        return recorder.Stop();
+    }
 
     TempDir dir_;
     std::string mp3_;
@@ -127,12 +139,7 @@ protected:
 };
 
 TEST_F(PlayerDevice, PlaysTheDecodedAudioToTheEndAndReportsIt) {
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Running());
-    StartPlaying();
-    ASSERT_TRUE(WaitForEnd(20s));
-    std::this_thread::sleep_for(300ms);
-    auto samples = recorder.Stop();
+    auto samples = RecordPlayToTheEnd();
     auto low = TonePresence(samples, 0, 1000), high = TonePresence(samples, 1, 2000);
     // About two seconds of each tone (less the 3500 bytes trimmed at the start).
     EXPECT_NEAR(Count(low), 200, 15) << Timeline(low);
@@ -149,12 +156,7 @@ TEST_F(PlayerDevice, QuarterRateOfAnMpeg25FileIsHeardWhole) {
     ASSERT_FALSE(mp3.empty());
     player_.SetSource(mp3);
     player_.SetDownsampling(2);
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Running());
-    StartPlaying();
-    ASSERT_TRUE(WaitForEnd(20s));
-    std::this_thread::sleep_for(300ms);
-    auto samples = recorder.Stop();
+    auto samples = RecordPlayToTheEnd();
     auto low = TonePresence(samples, 0, 300), high = TonePresence(samples, 1, 600);
     // The 3500 bytes trimmed from the first block hold 0.44 s at 2000 Hz,
     // part of it the decoder's silent start.
