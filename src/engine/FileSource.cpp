@@ -1,5 +1,7 @@
 #include "engine/FileSource.h"
 
+#include "platform/RegularFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,16 +13,10 @@ namespace zeb {
 // for a writer): the file is opened without waiting and taken only when it
 // is a regular file.
 std::unique_ptr<FileSource> FileSource::Open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    const int fd = OpenRegularFile(path, O_RDONLY, 0, &st);
     if (fd < 0)
         return nullptr;
-    struct stat st {};
-    int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<uint64_t>(st.st_size)));
 }

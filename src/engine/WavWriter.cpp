@@ -1,6 +1,7 @@
 #include "engine/WavWriter.h"
 
 #include "engine/EngineError.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <array>
@@ -56,19 +57,14 @@ bool IsSameFile(const struct stat& a, const std::string& path) {
 // open does not wait: a FIFO or device under the name is refused, never
 // written to.
 std::FILE* OpenForReplacing(const std::string& path, const std::string& keepIntact) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    struct stat st {};
+    const int fd = OpenRegularFile(path, O_WRONLY | O_CREAT, 0666, &st);
     if (fd < 0)
         throw EngineError(EngineError::OutputOpen, Reason("cannot create", path));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw EngineError(EngineError::OutputOpen, "not a regular file: " + path);
-    }
     if (IsSameFile(st, keepIntact)) {
         ::close(fd);
         throw EngineError(EngineError::OutputOpen, "will not overwrite the source " + path);
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = ::ftruncate(fd, 0) == 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file) {
         const std::string reason = Reason("cannot create", path);

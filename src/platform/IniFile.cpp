@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 
 #include <cerrno>
@@ -261,11 +262,10 @@ namespace {
 // Reads a regular file only: opening a named pipe or a device in its place
 // must not block or read forever.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = true;
     out.clear();
     char buf[8192];
     while (ok) {

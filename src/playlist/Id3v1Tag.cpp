@@ -1,5 +1,6 @@
 #include "playlist/Id3v1Tag.h"
 
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "playlist/AnsiCodePage.h"
 #include "playlist/Genres.h"
@@ -103,20 +104,6 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
     return length;
 }
 
-// Opens a regular file without blocking (a named pipe put in its place
-// between a check and the open must not hang us); -1 for anything else.
-int OpenRegular(const std::string& path, int access) {
-    const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Opens the file for reading and writing; a file without the owner's write
 // bit gets it until the returned guard goes, which puts the old mode back.
 class WritableFile {
@@ -128,7 +115,7 @@ public:
         mode_ = st.st_mode & 07777;
         if (!(mode_ & S_IWUSR) && ::chmod(path.c_str(), mode_ | S_IWUSR) == 0)
             restoreMode_ = true;
-        fd_ = OpenRegular(path, O_RDWR);
+        fd_ = OpenRegularFile(path, O_RDWR);
     }
     ~WritableFile() {
         if (fd_ >= 0)
@@ -218,7 +205,7 @@ std::string FormatId3v1(const Id3v1Tag& tag) {
 }
 
 std::optional<Id3v1Tag> ReadId3v1(const std::string& path) {
-    const int fd = OpenRegular(path, O_RDONLY);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::optional<Id3v1Tag> tag;

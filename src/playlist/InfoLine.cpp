@@ -1,6 +1,7 @@
 #include "playlist/InfoLine.h"
 
 #include "engine/FrameHeader.h"
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "playlist/Id3v1Tag.h"
 
@@ -29,14 +30,11 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens a regular file for reading; nothing for anything else. The open does
 // not block, so a named pipe or a device in a list cannot hang the caller.
-FilePtr OpenRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+FilePtr OpenForReading(const std::string& path) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0)
         return nullptr;
-    struct stat st {};
-    std::FILE* file = nullptr;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        file = ::fdopen(fd, "rb");
+    std::FILE* file = ::fdopen(fd, "rb");
     if (!file)
         ::close(fd);
     return FilePtr(file);
@@ -229,7 +227,7 @@ bool IsInternetAddress(std::string_view path) {
 }
 
 std::optional<uint32_t> EstimateLengthSeconds(const std::string& path) {
-    FilePtr file = OpenRegularFile(path);
+    FilePtr file = OpenForReading(path);
     if (!file)
         return std::nullopt;
     return EstimateLength(file.get());
@@ -241,7 +239,7 @@ ComposedInfoLine ComposeInfoLine(const std::string& path) {
         return {SingleLineText(AddressName(copy)) + std::string(kUnknownLengthSuffix), true};
 
     const std::string name = SingleLineText(FileName(copy));
-    FilePtr file = OpenRegularFile(path);
+    FilePtr file = OpenForReading(path);
     if (!file)
         return {name + std::string(kUnknownLengthSuffix), false};
     const std::optional<uint32_t> length = EstimateLength(file.get());

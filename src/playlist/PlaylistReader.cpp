@@ -1,5 +1,6 @@
 #include "playlist/PlaylistReader.h"
 
+#include "platform/RegularFile.h"
 #include "platform/TextUtil.h"
 #include "playlist/AnsiCodePage.h"
 
@@ -206,13 +207,11 @@ bool IsPlsName(std::string_view path) {
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {
-    // Non-blocking, so that a named pipe given as a playlist cannot hang the program.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    const int fd = OpenRegularFile(path, O_RDONLY, 0, &st);
     if (fd < 0)
         return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > kMaxTextFileBytes) {
+    if (static_cast<uint64_t>(st.st_size) > kMaxTextFileBytes) {
         ::close(fd);
         return std::nullopt;
     }
