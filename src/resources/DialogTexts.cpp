@@ -98,6 +98,10 @@ constexpr DialogTextEntry kTexts[] = {
     {IDD_HOTKEYS_RU, IDOK, "OK"},
     {IDD_HOTKEYS_RU, IDCANCEL, "Отмена"},
 
+    // Playlist window; its title shows the playing times once it is open.
+    {IDD_PLAYLIST, kDialogCaption, "Afspilningsliste"},
+    {IDD_PLAYLIST_RU, kDialogCaption, "Список воспроизведения"},
+
     // Now-playing file.
     {IDD_NOW_PLAYING_FILE, kDialogCaption, "W2FILE"},
     {IDD_NOW_PLAYING_FILE, IDC_W2F_ENABLE, "Brug W2FILE"},
