@@ -11,6 +11,7 @@
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistFileDialogs.h"
 #include "ui/PlaylistList.h"
+#include "ui/TagEditorDialog.h"
 #include "ui/TemplateMenu.h"
 #include "ui/WindowPlacement.h"
 
@@ -77,8 +78,8 @@ void AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
 
 } // namespace
 
-PlaylistWindow::PlaylistWindow(CMainWnd& wnd, TagEditor editTags, QWidget* parent)
-    : QWidget(parent, Qt::Window), wnd_(wnd), editTags_(std::move(editTags)) {
+PlaylistWindow::PlaylistWindow(CMainWnd& wnd, QWidget* parent)
+    : QWidget(parent, Qt::Window), wnd_(wnd) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("dlg-%1").arg(LocalizedResourceId(wnd.Language, IDD_PLAYLIST)));
     setWindowTitle(FromUtf8(UiDialogText(wnd.Language, IDD_PLAYLIST, kDialogCaption)));
@@ -343,8 +344,7 @@ void PlaylistWindow::RunCommand(int id) {
         AddFolder();
         return;
     case ID_PL_EDIT_TAG:
-        if (editTags_)
-            editTags_(this, view_->SelectedRows());
+        EditTags(this, wnd_, view_->SelectedRows());
         return;
     default:
         view_->OnCommand(id);

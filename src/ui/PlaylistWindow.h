@@ -4,9 +4,7 @@
 
 #include <QWidget>
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -25,10 +23,7 @@ class PlaylistList;
 class PlaylistWindow : public QWidget, private PlaylistViewListener {
     Q_OBJECT
 public:
-    // Runs the tag editor over these rows, with the window as parent.
-    using TagEditor = std::function<void(QWidget* parent, const std::vector<int>& rows)>;
-
-    PlaylistWindow(CMainWnd& wnd, TagEditor editTags, QWidget* parent = nullptr);
+    explicit PlaylistWindow(CMainWnd& wnd, QWidget* parent = nullptr);
     ~PlaylistWindow() override;
 
     PlaylistView& View() { return *view_; }
@@ -79,7 +74,6 @@ private:
     void PassToList(QKeyEvent* event);
 
     CMainWnd& wnd_;
-    TagEditor editTags_;
     std::unique_ptr<PlaylistView> view_;
     QMenuBar* menuBar_ = nullptr;
     QLineEdit* find_ = nullptr;
