@@ -108,6 +108,8 @@ void TrayApp::Start() {
     wnd_->SetMixer(&mixer_);
     LoadStartList();
     UpdateStatus(true);
+    if (wnd_->PlaylistAtStartup == 1)
+        OpenPlaylistWindow();
 
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
@@ -304,8 +306,11 @@ void TrayApp::DoClickAction(int action) {
     case kAlbum:
         ShowTracksMenu(MenuPlace::TrayPoint, true);
         break;
+    case kPlaylist:
+        OpenOrClosePlaylistWindow();
+        break;
     default:
-        // The minibar, playlist, equalizer and information windows answer
+        // The minibar, equalizer and information windows answer
         // their toggles once they exist.
         break;
     }
@@ -428,6 +433,9 @@ void TrayApp::DoCommand(int id) {
     case ID_OPEN_URL:
         openCommands_->RunOpenAddress();
         return;
+    case ID_PLAYLIST_WINDOW:
+        OpenOrClosePlaylistWindow();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -499,6 +507,9 @@ void TrayApp::OnHotkey(int id) {
     case 701:
         CycleRepeat(*wnd_);
         break;
+    case HK_PLAYLIST:
+        OpenOrClosePlaylistWindow();
+        break;
     case 1001:
         ExitProgram();
         return;
@@ -527,8 +538,8 @@ void TrayApp::OnHotkey(int id) {
         wnd_->OnCommand(ID_ALBUM_MODE);
         break;
     default:
-        // The minibar, equalizer, playlist and information windows and the
-        // CD mode answer their keys once they exist.
+        // The minibar, equalizer and information windows and the CD mode
+        // answer their keys once they exist.
         break;
     }
     if (repeating && !scrollLock_)
@@ -605,6 +616,65 @@ void TrayApp::OpenFileDialog() {
 
 void TrayApp::OpenAddressDialog() {
     QTimer::singleShot(0, this, [this] { DoCommand(ID_OPEN_URL); });
+}
+
+void TrayApp::TogglePlaylistWindow() {
+    QTimer::singleShot(0, this, [this] { DoCommand(ID_PLAYLIST_WINDOW); });
+}
+
+// ------------------------------------------------------------------ playlist window
+
+void TrayApp::OpenOrClosePlaylistWindow() {
+    if (playlistWindow_)
+        ClosePlaylistWindow();
+    else
+        OpenPlaylistWindow();
+}
+
+void TrayApp::OpenPlaylistWindow() {
+    if (playlistWindow_)
+        return;
+    playlistWindow_ = new PlaylistWindow(*wnd_);
+    // The window deletes itself when the user closes it.
+    connect(playlistWindow_, &PlaylistWindow::Closed, this, [this] { playlistWindow_ = nullptr; });
+    playlistWindow_->show();
+    playlistWindow_->activateWindow();
+}
+
+// Closing stores the placement; the window goes at once, not at the next
+// turn of the event loop, which may not come at exit.
+void TrayApp::ClosePlaylistWindow() {
+    PlaylistWindow* window = playlistWindow_;
+    if (!window)
+        return;
+    window->close();
+    delete window;
+    playlistWindow_ = nullptr;
+}
+
+void TrayApp::RememberPlaylistWindow() {
+    wnd_->PlaylistAtStartup = playlistWindow_ ? 1 : 0;
+    if (playlistWindow_)
+        playlistWindow_->StorePlacement();
+}
+
+void TrayApp::RedrawPlaylistWindow() {
+    if (playlistWindow_)
+        playlistWindow_->Redraw();
+}
+
+void TrayApp::RefillPlaylistWindow() {
+    if (playlistWindow_)
+        playlistWindow_->Refill();
+}
+
+bool TrayApp::ToolWindowOpen(int commandId) const {
+    switch (commandId) {
+    case ID_PLAYLIST_WINDOW:
+        return playlistWindow_ != nullptr;
+    default:
+        return false;
+    }
 }
 
 // ------------------------------------------------------------------ endpoint
@@ -706,8 +776,8 @@ void TrayApp::StopBackgroundWork() {
 // ------------------------------------------------------------------ exit
 
 // The settings, the list with its current entry, the info cache and the
-// exit flags. The tool windows' start-up flags keep the values read until
-// those windows exist; CD mode is never on yet.
+// exit flags. The start-up flags of the windows that do not exist yet keep
+// the values read; CD mode is never on yet.
 void TrayApp::SaveFiles() {
     const ProgramFiles& files = options_.files;
     if (!wnd_->SaveSettingsAndList(ini_, options_.section, files.userListPath, files.infoCachePath))
@@ -723,12 +793,14 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    RememberPlaylistWindow();
     SaveFiles();
 }
 
 void TrayApp::SaveForSession() {
     if (shutDown_ || !wnd_)
         return;
+    RememberPlaylistWindow();
     SaveFiles();
 }
 
@@ -746,6 +818,9 @@ void TrayApp::Shutdown() {
     about_.Close();
     if (openMenu_)
         openMenu_->close();
+    // Closed before saving, so that its placement is saved too.
+    RememberPlaylistWindow();
+    ClosePlaylistWindow();
     SaveFiles();
     UnregisterAllHotkeys(hotkeys_);
     remote_.Destroy();

@@ -15,11 +15,13 @@
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
 #include "ui/OpenDialogs.h"
+#include "ui/PlaylistWindow.h"
 #include "ui/QtMainMenu.h"
 #include "ui/SkinImages.h"
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -90,6 +92,12 @@ public:
     void StartHandoverTimer() override;
     void StopHandoverTimer() override;
     void RunInBackground(std::function<void()> work, std::function<void()> done) override;
+    void RedrawPlaylistWindow() override;
+    void RefillPlaylistWindow() override;
+    bool ToolWindowOpen(int commandId) const override;
+
+    // The playlist window while it is open, else nullptr.
+    PlaylistWindow* PlaylistWindowShown() const { return playlistWindow_; }
 
 signals:
     // The exit sequence has run; the event loop may end.
@@ -116,9 +124,15 @@ private:
     void OpenFileDialog() override;
     void OpenAddressDialog() override;
     void ToggleEqualizer() override {}
-    void TogglePlaylistWindow() override {}
+    void TogglePlaylistWindow() override;
     void ToggleMinibar(bool) override {}
     void CreateRemoteWindow();
+    // The playlist window: command 32802 opens it or closes it.
+    void OpenOrClosePlaylistWindow();
+    void OpenPlaylistWindow();
+    void ClosePlaylistWindow();
+    // PlaylistAtStartup and the window's placement, for saving.
+    void RememberPlaylistWindow();
     void StartHotkeys();
     void FollowScrollLock();
     void CopyNowPlayingLine();
@@ -163,6 +177,7 @@ private:
     std::vector<std::string> volumes_; // the scan-drive items of the last menu
     AboutBoxHolder about_;
     std::unique_ptr<OpenCommands> openCommands_;
+    QPointer<PlaylistWindow> playlistWindow_;
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground
 };

@@ -518,6 +518,9 @@ CMainWnd::MenuItemState CMainWnd::ItemState(int commandId) const {
     case ID_SHUTDOWN_AFTER_PLAYBACK:
         s.checked = switchOffAfterPlayback_;
         break;
+    case ID_PLAYLIST_WINDOW:
+        s.checked = host_.ToolWindowOpen(commandId);
+        break;
     case ID_MP3_INFO:
         s.checked = host_.ToolWindowOpen(commandId);
         s.grayed = Count() == 0;
