@@ -3,6 +3,8 @@
 #include "playlist/PlaylistWriter.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -154,27 +156,34 @@ public:
     void Refill();
 
 private:
+    struct ScannerLink;
     void AttachHooks();
     void DetachHooks();
     void OnEntriesSwapped(int i, int j);
     void OnEntryRemoved(int index);
+    void FlushRemovals();
+    void GrowMarks();
+    void SyncRows();
+    int MaxTop() const;
     void Select(int row, bool on);
     void ClearSelection();
     void SelectRange(int from, int to);
     void KeepInside();
     void ScrollToTop(int row);
+    void ScrollIntoView(int row);
     void MoveEntry(int from, int to);
     bool DragUp(int k);
     bool DragDown(int k);
-    void AfterSort();
-    void NotifyRows();
-    void NotifyStatus();
+    void Reorder(int id);
+    void RemoveUnwanted(bool missing);
     void NotifyAll();
 
     CMainWnd& wnd_;
     PlaylistViewListener& listener_;
+    std::shared_ptr<ScannerLink> link_;
     std::vector<uint8_t> marks_; // one byte per row: 1 selected
     int selectedCount_ = 0;
+    std::vector<int> pendingRemovals_; // rows removed whose marks are still kept
     int caret_ = 0;
     int top_ = 0;
     int pageRows_ = 1;
@@ -182,6 +191,9 @@ private:
     int shiftAnchor_ = -1;
     bool shiftHeld_ = false;
     bool ctrlHeld_ = false;
+    // Set while the view changes the list itself: a refill asked for meanwhile
+    // keeps the marks, which the change then sets.
+    bool ownChange_ = false;
 };
 
 } // namespace zeb
