@@ -100,8 +100,10 @@ PlaylistWindow::PlaylistWindow(CMainWnd& wnd, QWidget* parent)
     list_->setFocus();
 }
 
-// The view goes first, so the scanner stops reaching this window.
+// The controls use the view, so they go first; then the view, which stops
+// the scanner's calls, while the window is still whole.
 PlaylistWindow::~PlaylistWindow() {
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
     view_.reset();
 }
 

@@ -1,0 +1,176 @@
+// The playlist window offscreen over a real main window: the find box, mouse
+// selection and dragging, the Delete key, the title, and a very long list
+// that paints only the rows in sight.
+#include "ui/PlaylistWindow.h"
+
+#include "ModalDriver.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "shell/MainWnd.h"
+#include "support/PlayerFixtures.h"
+#include "support/QuietHost.h"
+#include "ui/DialogControls.h"
+#include "ui/PlaylistList.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace zeb {
+namespace {
+
+constexpr int kRows = 40;
+
+class PlaylistWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::EnsureApplication(); }
+
+    void SetUp() override {
+        test::UseWavOutput(wnd_, dir_);
+        wnd_.AutoPlay = 0;
+        // Real encoded files; their info lines are built from the files.
+        for (int i = 0; i < kRows; ++i) {
+            const std::string name =
+                i == 17 ? "Band_-_Love_Song" : "Band_-_Track_" + std::to_string(i);
+            const std::string path = test::CopyFixture(dir_, "music/" + name + ".mp3");
+            wnd_.Model().Append(path);
+            wnd_.Model().SetInfoAt(i, wnd_.Model().BuildInfoLine(path));
+        }
+    }
+
+    // Opens the window small enough that the list scrolls.
+    PlaylistWindow& Open() {
+        wnd_.PlaylistW = 420;
+        wnd_.PlaylistH = 300;
+        window_ = std::make_unique<PlaylistWindow>(wnd_);
+        window_->setAttribute(Qt::WA_DeleteOnClose, false);
+        window_->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        return *window_;
+    }
+
+    PlaylistList& List() { return *window_->List(); }
+    PlaylistView& View() { return window_->View(); }
+
+    QPoint RowPoint(int row) {
+        EXPECT_GE(row, View().TopRow()) << "row " << row << " is out of sight";
+        const int height = List().RowHeight();
+        return QPoint(30, (row - View().TopRow()) * height + height / 2);
+    }
+
+    void Click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(List().viewport(), Qt::LeftButton, modifiers, RowPoint(row));
+    }
+
+    std::vector<int> Selected() { return View().SelectedRows(); }
+
+    test::TempDir dir_;
+    test::QuietHost host_;
+    CMainWnd wnd_{host_, 1};
+    std::unique_ptr<PlaylistWindow> window_;
+};
+
+TEST_F(PlaylistWindowTest, FindBoxSelectsAndScrollsTheRowAndLettersInTheListGoThere) {
+    PlaylistWindow& window = Open();
+    QLineEdit* find = FindControl<QLineEdit>(&window, IDC_PL_FIND);
+    ASSERT_NE(find, nullptr);
+
+    QTest::keyClicks(find, "30");
+    EXPECT_EQ(Selected(), std::vector<int>{29});
+    EXPECT_EQ(View().Caret(), 29);
+    EXPECT_EQ(List().verticalScrollBar()->value(), View().TopRow());
+    EXPECT_LE(View().TopRow(), 29);
+    EXPECT_GT(View().TopRow(), 0) << "the found row is scrolled into sight";
+
+    // A letter typed in the list continues the search in the find box.
+    find->clear();
+    List().setFocus();
+    QTest::keyClicks(&List(), "LOVE");
+    EXPECT_EQ(find->text(), "LOVE");
+    EXPECT_EQ(Selected(), std::vector<int>{17});
+
+    // The status line shows the path of the first selected row.
+    auto* status = FindControl<QLineEdit>(&window, IDC_PL_STATUS);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text().toStdString(), wnd_.Model().PathAt(17));
+
+    // The arrow keys in the find box move the caret in the list.
+    QTest::keyClick(find, Qt::Key_Down);
+    EXPECT_EQ(Selected(), std::vector<int>{18});
+}
+
+TEST_F(PlaylistWindowTest, ClicksSelectAndTheTitleAddsUpTheSelection) {
+    PlaylistWindow& window = Open();
+    EXPECT_EQ(Selected(), (std::vector<int>{0})) << "the current entry is selected on opening";
+    Click(0, Qt::ControlModifier);
+    ASSERT_TRUE(Selected().empty());
+    const QString prefix = FromUtf8(UiString(0, IDS_PLAYLIST_TITLE));
+    ASSERT_TRUE(window.windowTitle().startsWith(prefix + "00:00 / "));
+    EXPECT_NE(window.windowTitle(), prefix + "00:00 / 00:00") << "the entries have lengths";
+
+    Click(2);
+    EXPECT_EQ(Selected(), (std::vector<int>{2}));
+    Click(5, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 4, 5}));
+    Click(3, Qt::ControlModifier);
+    EXPECT_EQ(Selected(), (std::vector<int>{2, 4, 5}));
+
+    // With every row selected both sums are the same.
+    QTest::keyClick(&List(), Qt::Key_Plus, Qt::KeypadModifier);
+    ASSERT_EQ(int(Selected().size()), kRows);
+    const QStringList sums = window.windowTitle().mid(prefix.size()).split(" / ");
+    ASSERT_EQ(sums.size(), 2);
+    EXPECT_EQ(sums[0], sums[1]);
+}
+
+TEST_F(PlaylistWindowTest, DraggingMovesTheSelectedRowsAndDeleteRemovesThem) {
+    Open();
+    const std::string dragged = wnd_.Model().PathAt(1);
+    Click(1);
+    QWidget* viewport = List().viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+    for (int row = 2; row <= 4; ++row) {
+        QMouseEvent move(QEvent::MouseMove, RowPoint(row), viewport->mapToGlobal(RowPoint(row)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, RowPoint(4));
+    EXPECT_EQ(wnd_.Model().PathAt(4), dragged);
+    EXPECT_EQ(Selected(), std::vector<int>{4});
+    EXPECT_EQ(wnd_.Count(), kRows);
+
+    Click(6, Qt::ShiftModifier);
+    const std::string kept = wnd_.Model().PathAt(7);
+    QTest::keyClick(&List(), Qt::Key_Delete);
+    EXPECT_EQ(wnd_.Count(), kRows - 3);
+    EXPECT_EQ(wnd_.Model().PathAt(4), kept);
+    EXPECT_EQ(List().verticalScrollBar()->maximum() + List().verticalScrollBar()->pageStep(),
+              kRows - 3)
+        << "the scroll range follows the count";
+}
+
+TEST_F(PlaylistWindowTest, AHundredThousandEntriesPaintOnlyTheRowsInSight) {
+    wnd_.Model().Clear();
+    for (int i = 0; i < 100000; ++i)
+        wnd_.Model().Append("/music/track" + std::to_string(i) + ".mp3");
+    Open();
+    List().viewport()->repaint();
+    const int inSight = List().viewport()->height() / List().RowHeight() + 1;
+    EXPECT_EQ(List().FirstPaintedRow(), View().TopRow());
+    EXPECT_GT(List().PaintedRowCount(), 0);
+    EXPECT_LE(List().PaintedRowCount(), inSight);
+
+    QTest::keyClick(&List(), Qt::Key_End);
+    List().viewport()->repaint();
+    EXPECT_EQ(Selected(), std::vector<int>{99999});
+    EXPECT_EQ(List().FirstPaintedRow(), View().TopRow());
+    EXPECT_EQ(List().FirstPaintedRow() + List().PaintedRowCount(), 100000);
+    EXPECT_LE(List().PaintedRowCount(), inSight);
+}
+
+} // namespace
+} // namespace zeb
