@@ -207,6 +207,9 @@ void PlaylistList::ScrollToShow(int row) {
         view_.SetTopRow(row);
     else if (row >= view_.TopRow() + page)
         view_.SetTopRow(row - page + 1);
+    else
+        return;
+    SyncRows();
 }
 
 // ------------------------------------------------------------------ keyboard

@@ -13,10 +13,12 @@
 #include "ui/PlaylistList.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -67,6 +69,14 @@ protected:
     }
 
     std::vector<int> Selected() { return View().SelectedRows(); }
+
+    // Runs the event loop until `done` holds, for at most 30 seconds.
+    static bool WaitFor(const std::function<bool()>& done) {
+        QDeadlineTimer limit(30000);
+        while (!done() && !limit.hasExpired())
+            QTest::qWait(10);
+        return done();
+    }
 
     test::TempDir dir_;
     test::QuietHost host_;
@@ -143,6 +153,21 @@ TEST_F(PlaylistWindowTest, DraggingMovesTheSelectedRowsAndDeleteRemovesThem) {
     EXPECT_EQ(Selected(), std::vector<int>{4});
     EXPECT_EQ(wnd_.Count(), kRows);
 
+    // Held near the bottom edge, the drag goes on by itself to the last row.
+    Click(0);
+    const std::string first = wnd_.Model().PathAt(0);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+    const QPoint nearBottom(30, viewport->height() - 3);
+    QMouseEvent hold(QEvent::MouseMove, nearBottom, viewport->mapToGlobal(nearBottom), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &hold);
+    EXPECT_TRUE(WaitFor([&] { return wnd_.Model().PathAt(kRows - 1) == first; }));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, nearBottom);
+    EXPECT_EQ(List().verticalScrollBar()->value() + List().verticalScrollBar()->pageStep(), kRows)
+        << "the list scrolled with the dragged row";
+
+    QTest::keyClick(&List(), Qt::Key_Home);
+    Click(4);
     Click(6, Qt::ShiftModifier);
     const std::string kept = wnd_.Model().PathAt(7);
     QTest::keyClick(&List(), Qt::Key_Delete);
