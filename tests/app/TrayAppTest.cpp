@@ -1,6 +1,7 @@
 // The tray program without a tray (offscreen): start-up from the saved
-// list, the exit sequence's files, hotkey actions, the remote window
-// following its setting and the hotkey dialog switching hotkeys off.
+// list, the exit sequence's files, hotkey actions, the playlist window, the
+// remote window following its setting and the hotkey dialog switching
+// hotkeys off.
 #include "app/TrayApp.h"
 
 #include "platform/EndpointClient.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -133,6 +135,44 @@ TEST_F(TrayAppTest, AnEndArrivingAfterTheExitSequenceIsDropped) {
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(wnd.CurrentIndex(), 0);
     EXPECT_EQ(wnd.Player().GetState(), CMpegPlayer::Stopped) << "a track started after exit";
+}
+
+// The playlist window opens at start when it was open at the last exit, where
+// it was; 32802 closes and opens it, the tray item follows, and the exit
+// sequence saves whether it was open and where.
+TEST_F(TrayAppTest, ThePlaylistWindowReopensWhereItWasAndItsStateIsSaved) {
+    {
+        std::ofstream ini(options_.files.iniPath, std::ios::app);
+        ini << "PlaylistAtStartup=1\nPlaylistX=40\nPlaylistY=50\nPlaylistW=400\nPlaylistH=300\n";
+    }
+    TrayApp app(options_);
+    app.Start();
+    ASSERT_NE(app.PlaylistWindowShown(), nullptr);
+    EXPECT_EQ(app.PlaylistWindowShown()->geometry(), QRect(40, 50, 400, 300));
+    EXPECT_EQ(app.PlaylistWindowShown()->View().Count(), 2);
+    EXPECT_TRUE(app.Wnd().ItemState(ID_PLAYLIST_WINDOW).checked);
+
+    app.DoCommand(ID_PLAYLIST_WINDOW);
+    EXPECT_EQ(app.PlaylistWindowShown(), nullptr);
+    EXPECT_FALSE(app.Wnd().ItemState(ID_PLAYLIST_WINDOW).checked);
+
+    app.OnHotkey(HK_PLAYLIST);
+    ASSERT_NE(app.PlaylistWindowShown(), nullptr);
+    app.PlaylistWindowShown()->setGeometry(60, 70, 420, 320);
+    app.Shutdown();
+    EXPECT_EQ(Ini("PlaylistAtStartup"), "1");
+    EXPECT_EQ(Ini("PlaylistX") + "," + Ini("PlaylistY") + "," + Ini("PlaylistW") + "," +
+                  Ini("PlaylistH"),
+              "60,70,420,320");
+
+    // Closed by the user, it stays closed at the next start.
+    TrayApp again(options_);
+    again.Start();
+    ASSERT_NE(again.PlaylistWindowShown(), nullptr);
+    again.PlaylistWindowShown()->close();
+    EXPECT_EQ(again.PlaylistWindowShown(), nullptr);
+    again.Shutdown();
+    EXPECT_EQ(Ini("PlaylistAtStartup"), "0");
 }
 
 TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {
