@@ -83,7 +83,6 @@ PlaylistWindow::PlaylistWindow(CMainWnd& wnd, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("dlg-%1").arg(LocalizedResourceId(wnd.Language, IDD_PLAYLIST)));
     setWindowTitle(FromUtf8(UiDialogText(wnd.Language, IDD_PLAYLIST, kDialogCaption)));
-    setWindowIcon(QApplication::windowIcon());
     setAcceptDrops(true);
     view_ = std::make_unique<PlaylistView>(wnd, static_cast<PlaylistViewListener&>(*this));
     BuildControls();

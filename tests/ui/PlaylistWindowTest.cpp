@@ -11,15 +11,19 @@
 #include "support/QuietHost.h"
 #include "ui/DialogControls.h"
 #include "ui/PlaylistList.h"
+#include "ui/TemplateMenu.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace zeb {
@@ -176,6 +180,46 @@ TEST_F(PlaylistWindowTest, DraggingMovesTheSelectedRowsAndDeleteRemovesThem) {
     EXPECT_EQ(List().verticalScrollBar()->maximum() + List().verticalScrollBar()->pageStep(),
               kRows - 3)
         << "the scroll range follows the count";
+}
+
+TEST_F(PlaylistWindowTest, MenusFollowTheListAndAlwaysOnTopEndsTheFirstMenu) {
+    PlaylistWindow& window = Open();
+    QTest::keyClick(&List(), Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(&List(), Qt::Key_Delete);
+    ASSERT_EQ(wnd_.Count(), 0);
+
+    // The context menu of an empty list offers only what needs no selection.
+    QTest::mouseClick(List().viewport(), Qt::RightButton, Qt::NoModifier, QPoint(30, 5));
+    auto* context = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(context, nullptr);
+    std::map<int, bool> enabled;
+    for (QAction* action : context->actions()) {
+        if (int id = CommandOfAction(action))
+            enabled[id] = action->isEnabled();
+    }
+    context->close();
+    EXPECT_EQ(enabled, (std::map<int, bool>{{ID_PL_SELECT_ALL, true},
+                                            {ID_PL_ADD_FILES, true},
+                                            {ID_PL_REMOVE, false},
+                                            {ID_PL_EDIT_TAG, false},
+                                            {ID_PL_NEW_FROM_SELECTION, false},
+                                            {ID_PL_APPEND_TO_EXISTING, false}}));
+
+    QMenu* first = window.MenuBar()->actions().front()->menu();
+    ASSERT_NE(first, nullptr);
+    emit first->aboutToShow();
+    QAction* save = FindCommandAction(first, ID_PL_SAVE);
+    ASSERT_NE(save, nullptr);
+    EXPECT_FALSE(save->isEnabled()) << "nothing to save";
+    QAction* onTop = first->actions().back();
+    ASSERT_EQ(CommandOfAction(onTop), ID_ALWAYS_ON_TOP);
+    onTop->trigger();
+    EXPECT_EQ(wnd_.PlaylistOnTop, 1);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window.isVisible());
+    onTop->trigger();
+    EXPECT_EQ(wnd_.PlaylistOnTop, 0);
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 TEST_F(PlaylistWindowTest, AHundredThousandEntriesPaintOnlyTheRowsInSight) {
