@@ -145,6 +145,8 @@ void PlaylistList::mousePressEvent(QMouseEvent* event) {
         view_.BeginDrag(row);
         dragging_ = row >= 0;
     } else if (event->button() == Qt::RightButton) {
+        if (!shift && row >= 0)
+            setFocus(Qt::MouseFocusReason);
         view_.RightPress(row, shift, ctrl);
     }
 }

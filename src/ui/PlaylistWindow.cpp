@@ -37,16 +37,6 @@ namespace {
 
 constexpr QSize kOwnSize(520, 420);
 
-// The commands of the file operations, shown but not offered yet.
-bool IsFileOperation(int id) {
-    return id == ID_PL_RENAME || id == ID_PL_DELETE_FILES || id == ID_PL_COPY_TO ||
-           id == ID_PL_MOVE_TO;
-}
-
-bool IsFindTrackItem(int id) {
-    return id >= ID_TRACK_FIRST && id < ID_TRACK_FIRST + kMaxMenuEntries;
-}
-
 // The local files among dropped addresses, in order.
 std::vector<std::string> LocalPaths(const QMimeData* data) {
     std::vector<std::string> paths;
@@ -287,7 +277,7 @@ void PlaylistWindow::UpdateMenu(QMenu* menu) {
         if (id == ID_ALWAYS_ON_TOP) {
             action->setChecked(wnd_.PlaylistOnTop == 1);
         } else if (id != 0) {
-            action->setEnabled(!IsFileOperation(id) && view_->CommandEnabled(id));
+            action->setEnabled(view_->CommandEnabled(id));
             if (action->isCheckable())
                 action->setChecked(view_->CommandChecked(id));
         }
@@ -322,7 +312,7 @@ void PlaylistWindow::RunCommand(int id) {
         ToggleOnTop();
         return;
     }
-    if (IsFileOperation(id) || (!IsFindTrackItem(id) && !view_->CommandEnabled(id)))
+    if (!view_->CommandEnabled(id))
         return;
     switch (id) {
     case ID_PL_OPEN:

@@ -182,8 +182,22 @@ TEST_F(PlaylistWindowTest, DraggingMovesTheSelectedRowsAndDeleteRemovesThem) {
         << "the scroll range follows the count";
 }
 
-TEST_F(PlaylistWindowTest, MenusFollowTheListAndAlwaysOnTopEndsTheFirstMenu) {
+TEST_F(PlaylistWindowTest, MenusFollowTheListAndFindTrackAndAlwaysOnTopWork) {
     PlaylistWindow& window = Open();
+    // The find-track menu holds the tracks tree; an item selects its row.
+    QMenu* findTrack = nullptr;
+    for (QAction* action : window.MenuBar()->actions()) {
+        if (SlotOfMenu(action->menu()) == MenuSlot::FindTrack)
+            findTrack = action->menu();
+    }
+    ASSERT_NE(findTrack, nullptr);
+    emit findTrack->aboutToShow();
+    QAction* track = FindCommandAction(findTrack, TrackCommandId(25));
+    ASSERT_NE(track, nullptr);
+    track->trigger();
+    EXPECT_EQ(Selected(), std::vector<int>{25});
+    EXPECT_EQ(View().TopRow(), List().verticalScrollBar()->value());
+
     QTest::keyClick(&List(), Qt::Key_Plus, Qt::KeypadModifier);
     QTest::keyClick(&List(), Qt::Key_Delete);
     ASSERT_EQ(wnd_.Count(), 0);
