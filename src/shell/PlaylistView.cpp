@@ -73,6 +73,14 @@ void FoldCase(std::string& text) {
     }
 }
 
+bool IsPlaylistName(const std::string& path) {
+    auto endsWith = [&](std::string_view suffix) {
+        return path.size() >= suffix.size() &&
+               EqualsIgnoreCase(std::string_view(path).substr(path.size() - suffix.size()), suffix);
+    };
+    return endsWith(".m3u") || endsWith(".pls");
+}
+
 std::string FolderOfFile(const std::string& path) {
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -711,6 +719,9 @@ void PlaylistView::AddDropped(const std::vector<std::string>& items) {
     wnd_.AppendDropped(items);
     ownChange_ = false;
     SyncRows();
+    // A playlist among the items replaced the rows the marks were on.
+    if (std::any_of(items.begin(), items.end(), IsPlaylistName))
+        ClearSelection();
     NotifyAll();
 }
 
