@@ -8,6 +8,7 @@
 #include "shell/MainWnd.h"
 #include "support/PlayerFixtures.h"
 
+#include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -29,9 +30,24 @@ public:
             view->Refill();
     }
     void CloseInfoWindow() override { ++infoWindowCloses; }
+    // Folder scans wait until the test finishes them, as a thread would
+    // finish them some time later.
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+        jobs.push_back({std::move(work), std::move(done)});
+    }
+    bool FinishOldestJob() {
+        if (jobs.empty())
+            return false;
+        auto [work, done] = std::move(jobs.front());
+        jobs.pop_front();
+        work();
+        done();
+        return true;
+    }
 
     PlaylistView* view = nullptr;
     int infoWindowCloses = 0;
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> jobs;
 };
 
 class RecordingListener : public PlaylistViewListener {
@@ -308,6 +324,7 @@ TEST_F(PlaylistViewTest, ADroppedPlaylistReplacesTheListAndTheOtherItemsFollowSo
     view_.LeftPress(1, false, false);
 
     view_.AddDropped({z, list, y, (dir_.Path() / "d/sub").string()});
+    ASSERT_TRUE(host_.FinishOldestJob());
     std::vector<std::string> expected = {b, a, x, y};
     EXPECT_EQ(wnd_.Model().Paths(), expected);
     EXPECT_EQ(view_.SelectedCount(), 0);
@@ -327,6 +344,25 @@ TEST_F(PlaylistViewTest, ADroppedPlaylistReplacesTheListAndTheOtherItemsFollowSo
     EXPECT_EQ(wnd_.Model().InfoAt(3), read[1].info);
     EXPECT_EQ(wnd_.Recent[0], saved);
     EXPECT_FALSE(view_.SavePlaylist(dir_.File("no/such/folder/l.m3u"), false));
+}
+
+TEST_F(PlaylistViewTest, ADroppedFolderIsScannedOffTheUiThreadAndLaterAddsWaitForIt) {
+    std::string b = Track("f/b.mp3"), a = Track("f/a.mp3"), loose = Track("loose.mp3");
+    std::string later = Track("later/z.mp3");
+    view_.AddDropped({(dir_.Path() / "f").string(), loose});
+    view_.AddFiles({later});
+    EXPECT_EQ(wnd_.Count(), 0); // nothing before the scan ends
+    EXPECT_TRUE(wnd_.FolderScanRunning());
+
+    ASSERT_TRUE(host_.FinishOldestJob());
+    std::vector<std::string> expected = {a, b, loose, later};
+    EXPECT_EQ(wnd_.Model().Paths(), expected);
+    EXPECT_EQ(view_.Count(), 4);
+    EXPECT_EQ(wnd_.CurrentIndex(), 0); // the list was empty: the start rule ran once
+    EXPECT_EQ(State(), CMpegPlayer::Stopped);
+    view_.SelectAll();
+    EXPECT_EQ(view_.SelectedCount(), 4);
+    EXPECT_FALSE(host_.FinishOldestJob());
 }
 
 } // namespace
