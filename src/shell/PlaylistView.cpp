@@ -6,6 +6,7 @@
 #include "shell/MainWnd.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 
@@ -103,6 +104,10 @@ std::string TwoDigitTime(long seconds, bool withHours) {
 struct PlaylistView::ScannerLink {
     std::mutex mutex;
     PlaylistViewListener* listener = nullptr;
+    // Set by a notice the title has not yet been recomputed for: the scanner
+    // builds lines faster than a long list's title can be summed, so it
+    // tells the window once until the title is read again.
+    std::atomic<bool> noticePending{false};
 };
 
 PlaylistView::PlaylistView(CMainWnd& wnd, PlaylistViewListener& listener)
@@ -119,6 +124,8 @@ PlaylistView::~PlaylistView() {
 void PlaylistView::AttachHooks() {
     PlaylistHooks hooks;
     hooks.infoChanged = [link = link_] {
+        if (link->noticePending.exchange(true))
+            return;
         std::lock_guard lock(link->mutex);
         if (link->listener)
             link->listener->InfoChangedFromScanner();
@@ -262,6 +269,7 @@ int PlaylistView::NumberDigits() const {
 }
 
 std::string PlaylistView::Title() const {
+    link_->noticePending = false;
     long total = 0, selected = 0;
     wnd_.Model().VisitInfoLines([&](int row, std::string_view info) {
         long seconds = LineSeconds(info);

@@ -21,7 +21,8 @@ struct PlaylistViewListener {
     // The title, the status line and the menu state changed.
     virtual void StatusChanged() = 0;
     // The info scanner built a line or finished. Called on the scanner
-    // thread: post to the user-interface thread, never wait for it.
+    // thread: post to the user-interface thread, never wait for it. Further
+    // lines are not told of until Title() has been read again.
     virtual void InfoChangedFromScanner() = 0;
 };
 

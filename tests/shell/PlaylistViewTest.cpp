@@ -8,9 +8,12 @@
 #include "shell/MainWnd.h"
 #include "support/PlayerFixtures.h"
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace zeb {
 namespace {
@@ -54,8 +57,9 @@ class RecordingListener : public PlaylistViewListener {
 public:
     void RowsChanged() override { ++rowChanges; }
     void StatusChanged() override { ++statusChanges; }
-    void InfoChangedFromScanner() override {}
+    void InfoChangedFromScanner() override { ++scannerNotices; }
 
+    std::atomic<int> scannerNotices{0};
     int rowChanges = 0;
     int statusChanges = 0;
 };
@@ -363,6 +367,26 @@ TEST_F(PlaylistViewTest, ADroppedFolderIsScannedOffTheUiThreadAndLaterAddsWaitFo
     view_.SelectAll();
     EXPECT_EQ(view_.SelectedCount(), 4);
     EXPECT_FALSE(host_.FinishOldestJob());
+}
+
+TEST_F(PlaylistViewTest, TheScannerTellsOnceUntilTheTitleIsReadAgain) {
+    std::vector<std::string> tracks = {Track("s/a.mp3"), Track("s/b.mp3"), Track("s/c.mp3")};
+    view_.AddFiles(tracks); // starts the scanner
+    auto waitForScanner = [&] {
+        auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (wnd_.Model().InfoScannerRunning() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return !wnd_.Model().InfoScannerRunning();
+    };
+    ASSERT_TRUE(waitForScanner());
+    EXPECT_EQ(listener_.scannerNotices, 1);
+    // Three tracks of a few seconds each.
+    EXPECT_NE(view_.Title(), std::string(UiString(wnd_.Language, 6)) + "00:00 / 00:00");
+
+    view_.OnCommand(ID_PL_REREAD_TAGS);
+    ASSERT_TRUE(waitForScanner());
+    EXPECT_EQ(listener_.scannerNotices, 2);
+    EXPECT_FALSE(wnd_.Model().InfoAt(1).empty());
 }
 
 } // namespace
