@@ -136,7 +136,8 @@ public:
     // Appends the files in order; an empty list before gets the start rule.
     void AddFiles(const std::vector<std::string>& paths);
     // Scans the folder away from the user-interface thread, appends what it
-    // found sorted by path; an empty list before gets the start rule.
+    // found sorted by path; an empty list before gets the start rule. The
+    // rows arrive when the scan ends, through the host's refill.
     void AddFolder(const std::string& folder);
     // Dropped items in order: folders are scanned, a .m3u or .pls file
     // replaces the list, other files are appended; the new rows are sorted
@@ -152,8 +153,8 @@ public:
     // Done also when no row is selected (nothing to add).
     AppendResult AppendSelectionTo(const std::string& path);
 
-    // The list changed from outside the window: N unmarked rows, caret and
-    // top row kept inside the list.
+    // The list changed from outside the window (MainWndHost's refill): N
+    // unmarked rows, caret and top row kept inside the list.
     void Refill();
 
 private:
