@@ -105,6 +105,9 @@ public:
     void CtrlDown();
     void CtrlUp();
     void FocusLost();
+    // The flags the key presses and releases above keep.
+    bool ShiftHeld() const { return shiftHeld_; }
+    bool CtrlHeld() const { return ctrlHeld_; }
     enum class NavKey { PageUp, PageDown, Home, End, Up, Down };
     // Moves the caret; with Shift held the rows from the Shift anchor to
     // the caret become the selection, else only the caret's row.
