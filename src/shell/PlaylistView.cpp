@@ -6,6 +6,7 @@
 #include "shell/MainWnd.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 
@@ -46,31 +47,78 @@ long LineSeconds(std::string_view info) {
     return minutes * 60 + seconds;
 }
 
-// Lower-cases ASCII letters and the two-byte UTF-8 capitals of Latin-1 and
-// Cyrillic in place; both cases of those have the same length.
-void FoldCase(std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            text[i] = AsciiLower(text[i]);
-            continue;
-        }
-        if ((c & 0xE0) != 0xC0 || i + 1 >= text.size())
-            continue;
-        unsigned char d = static_cast<unsigned char>(text[i + 1]);
-        if ((d & 0xC0) != 0x80)
-            continue;
-        unsigned cp = ((c & 0x1Fu) << 6) | (d & 0x3Fu);
-        if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)
-            cp += 0x20;
-        else if (cp >= 0x410 && cp <= 0x42F)
-            cp += 0x20;
-        else if (cp >= 0x400 && cp <= 0x40F)
-            cp += 0x50;
-        text[i] = static_cast<char>(0xC0 | (cp >> 6));
-        text[i + 1] = static_cast<char>(0x80 | (cp & 0x3F));
-        ++i;
+struct AsciiFoldTable {
+    unsigned char lower[256];
+    constexpr AsciiFoldTable() : lower() {
+        for (int c = 0; c < 256; ++c)
+            lower[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
+};
+constexpr AsciiFoldTable kAsciiFold;
+
+unsigned char FoldByte(char c) {
+    return kAsciiFold.lower[static_cast<unsigned char>(c)];
+}
+
+// Lower-cases the two-byte UTF-8 capital at text[i] when it is one of
+// Latin-1 or Cyrillic; both cases of those have the same length.
+void FoldTwoByteLetter(std::string& text, size_t i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    unsigned char d = static_cast<unsigned char>(text[i + 1]);
+    if ((c & 0xE0) != 0xC0 || (d & 0xC0) != 0x80)
+        return;
+    unsigned cp = ((c & 0x1Fu) << 6) | (d & 0x3Fu);
+    if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)
+        cp += 0x20;
+    else if (cp >= 0x410 && cp <= 0x42F)
+        cp += 0x20;
+    else if (cp >= 0x400 && cp <= 0x40F)
+        cp += 0x50;
+    text[i] = static_cast<char>(0xC0 | (cp >> 6));
+    text[i + 1] = static_cast<char>(0x80 | (cp & 0x3F));
+}
+
+// Lower-cases ASCII letters and the Latin-1 and Cyrillic capitals in place.
+// Returns whether the text holds bytes beyond ASCII.
+bool FoldCase(std::string& text) {
+    bool wide = false;
+    for (char& c : text) {
+        wide |= static_cast<unsigned char>(c) >= 0x80;
+        c = static_cast<char>(FoldByte(c));
+    }
+    if (!wide)
+        return false;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0xC0)
+            FoldTwoByteLetter(text, i++);
+    }
+    return true;
+}
+
+// Whether text holds an ASCII needle (already lower-cased), ASCII letter
+// case ignored. Bytes beyond ASCII never equal a needle byte, so no copy of
+// the text needs folding.
+bool ContainsAsciiFolded(std::string_view text, std::string_view needle) {
+    const size_t n = needle.size();
+    const unsigned char first = static_cast<unsigned char>(needle[0]);
+    for (size_t i = 0; i + n <= text.size(); ++i) {
+        if (FoldByte(text[i]) != first)
+            continue;
+        size_t k = 1;
+        while (k < n && FoldByte(text[i + k]) == static_cast<unsigned char>(needle[k]))
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
+bool IsPlaylistName(const std::string& path) {
+    auto endsWith = [&](std::string_view suffix) {
+        return path.size() >= suffix.size() &&
+               EqualsIgnoreCase(std::string_view(path).substr(path.size() - suffix.size()), suffix);
+    };
+    return endsWith(".m3u") || endsWith(".pls");
 }
 
 std::string FolderOfFile(const std::string& path) {
@@ -95,6 +143,10 @@ std::string TwoDigitTime(long seconds, bool withHours) {
 struct PlaylistView::ScannerLink {
     std::mutex mutex;
     PlaylistViewListener* listener = nullptr;
+    // Set by a notice the title has not yet been recomputed for: the scanner
+    // builds lines faster than a long list's title can be summed, so it
+    // tells the window once until the title is read again.
+    std::atomic<bool> noticePending{false};
 };
 
 PlaylistView::PlaylistView(CMainWnd& wnd, PlaylistViewListener& listener)
@@ -111,6 +163,8 @@ PlaylistView::~PlaylistView() {
 void PlaylistView::AttachHooks() {
     PlaylistHooks hooks;
     hooks.infoChanged = [link = link_] {
+        if (link->noticePending.exchange(true))
+            return;
         std::lock_guard lock(link->mutex);
         if (link->listener)
             link->listener->InfoChangedFromScanner();
@@ -254,6 +308,7 @@ int PlaylistView::NumberDigits() const {
 }
 
 std::string PlaylistView::Title() const {
+    link_->noticePending = false;
     long total = 0, selected = 0;
     wnd_.Model().VisitInfoLines([&](int row, std::string_view info) {
         long seconds = LineSeconds(info);
@@ -574,15 +629,18 @@ void PlaylistView::Find(const std::string& text) {
         return;
     }
     std::string needle = text;
-    FoldCase(needle);
+    const bool wide = FoldCase(needle);
     std::string folded;
-    int found = -1;
-    wnd_.Model().VisitInfoLines([&](int row, std::string_view info) {
-        if (info.empty())
-            return true;
+    auto contains = [&](std::string_view info) {
+        if (!wide)
+            return ContainsAsciiFolded(info, needle);
         folded.assign(info);
         FoldCase(folded);
-        if (folded.find(needle) == std::string::npos)
+        return folded.find(needle) != std::string::npos;
+    };
+    int found = -1;
+    wnd_.Model().VisitInfoLines([&](int row, std::string_view info) {
+        if (info.empty() || !contains(info))
             return true;
         found = row;
         return false;
@@ -711,6 +769,9 @@ void PlaylistView::AddDropped(const std::vector<std::string>& items) {
     wnd_.AppendDropped(items);
     ownChange_ = false;
     SyncRows();
+    // A playlist among the items replaced the rows the marks were on.
+    if (std::any_of(items.begin(), items.end(), IsPlaylistName))
+        ClearSelection();
     NotifyAll();
 }
 

@@ -21,7 +21,8 @@ struct PlaylistViewListener {
     // The title, the status line and the menu state changed.
     virtual void StatusChanged() = 0;
     // The info scanner built a line or finished. Called on the scanner
-    // thread: post to the user-interface thread, never wait for it.
+    // thread: post to the user-interface thread, never wait for it. Further
+    // lines are not told of until Title() has been read again.
     virtual void InfoChangedFromScanner() = 0;
 };
 
@@ -104,6 +105,9 @@ public:
     void CtrlDown();
     void CtrlUp();
     void FocusLost();
+    // The flags the key presses and releases above keep.
+    bool ShiftHeld() const { return shiftHeld_; }
+    bool CtrlHeld() const { return ctrlHeld_; }
     enum class NavKey { PageUp, PageDown, Home, End, Up, Down };
     // Moves the caret; with Shift held the rows from the Shift anchor to
     // the caret become the selection, else only the caret's row.
@@ -135,7 +139,8 @@ public:
     // Appends the files in order; an empty list before gets the start rule.
     void AddFiles(const std::vector<std::string>& paths);
     // Scans the folder away from the user-interface thread, appends what it
-    // found sorted by path; an empty list before gets the start rule.
+    // found sorted by path; an empty list before gets the start rule. The
+    // rows arrive when the scan ends, through the host's refill.
     void AddFolder(const std::string& folder);
     // Dropped items in order: folders are scanned, a .m3u or .pls file
     // replaces the list, other files are appended; the new rows are sorted
@@ -151,8 +156,8 @@ public:
     // Done also when no row is selected (nothing to add).
     AppendResult AppendSelectionTo(const std::string& path);
 
-    // The list changed from outside the window: N unmarked rows, caret and
-    // top row kept inside the list.
+    // The list changed from outside the window (MainWndHost's refill): N
+    // unmarked rows, caret and top row kept inside the list.
     void Refill();
 
 private:
