@@ -221,14 +221,10 @@ void PlaylistList::ScrollToShow(int row) {
 void PlaylistList::FollowModifiers(Qt::KeyboardModifiers modifiers) {
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool ctrl = modifiers & Qt::ControlModifier;
-    if (shift != shiftHeld_) {
-        shiftHeld_ = shift;
+    if (shift != view_.ShiftHeld())
         shift ? view_.ShiftDown() : view_.ShiftUp();
-    }
-    if (ctrl != ctrlHeld_) {
-        ctrlHeld_ = ctrl;
+    if (ctrl != view_.CtrlHeld())
         ctrl ? view_.CtrlDown() : view_.CtrlUp();
-    }
 }
 
 bool PlaylistList::Navigate(int key) {
@@ -299,8 +295,6 @@ void PlaylistList::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void PlaylistList::focusOutEvent(QFocusEvent* event) {
-    shiftHeld_ = false;
-    ctrlHeld_ = false;
     view_.FocusLost();
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();

@@ -55,8 +55,6 @@ private:
 
     PlaylistView& view_;
     bool syncing_ = false;
-    bool shiftHeld_ = false;
-    bool ctrlHeld_ = false;
     bool dragging_ = false; // the left button is down after a press on a row
     int dragY_ = 0;
     QTimer dragScroll_; // repeats a drag step while the pointer stays near an edge

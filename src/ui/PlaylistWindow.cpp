@@ -244,15 +244,12 @@ void PlaylistWindow::StatusChanged() {
     status_->selectAll();
 }
 
-// Many lines may come in a row; one refresh on the user-interface thread
-// serves all that arrived before it ran.
+// The view tells of further lines only once the title has been read, so
+// the refresh runs once however many lines came meanwhile.
 void PlaylistWindow::InfoChangedFromScanner() {
-    if (infoPending_.exchange(true))
-        return;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            infoPending_ = false;
             StatusChanged();
             Redraw();
         },

@@ -3,7 +3,6 @@
 #include "shell/PlaylistView.h"
 
 #include <QWidget>
-#include <atomic>
 #include <memory>
 
 class QLineEdit;
@@ -79,7 +78,6 @@ private:
     QLineEdit* find_ = nullptr;
     PlaylistList* list_ = nullptr;
     QLineEdit* status_ = nullptr;
-    std::atomic<bool> infoPending_{false};
 };
 
 } // namespace zeb
