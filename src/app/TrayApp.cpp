@@ -74,6 +74,7 @@ TrayApp::TrayApp(Options options)
 TrayApp::~TrayApp() {
     Shutdown();
     StopBackgroundWork();
+    DestroyPlaylistWindows();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -635,8 +636,12 @@ void TrayApp::OpenPlaylistWindow() {
     if (playlistWindow_)
         return;
     playlistWindow_ = new PlaylistWindow(*wnd_);
-    // The window deletes itself when the user closes it.
-    connect(playlistWindow_, &PlaylistWindow::Closed, this, [this] { playlistWindow_ = nullptr; });
+    // Closed by the user, the window deletes itself at the next turn of the
+    // event loop; until then it is kept apart.
+    connect(playlistWindow_, &PlaylistWindow::Closed, this, [this] {
+        closedPlaylistWindow_ = playlistWindow_.data();
+        playlistWindow_ = nullptr;
+    });
     playlistWindow_->show();
     playlistWindow_->activateWindow();
 }
@@ -650,6 +655,13 @@ void TrayApp::ClosePlaylistWindow() {
     window->close();
     delete window;
     playlistWindow_ = nullptr;
+}
+
+// The window works on the main window's list: it must not outlive it, even
+// when it was closed just before.
+void TrayApp::DestroyPlaylistWindows() {
+    ClosePlaylistWindow();
+    delete closedPlaylistWindow_.data();
 }
 
 void TrayApp::RememberPlaylistWindow() {
@@ -820,7 +832,7 @@ void TrayApp::Shutdown() {
         openMenu_->close();
     // Closed before saving, so that its placement is saved too.
     RememberPlaylistWindow();
-    ClosePlaylistWindow();
+    DestroyPlaylistWindows();
     SaveFiles();
     UnregisterAllHotkeys(hotkeys_);
     remote_.Destroy();

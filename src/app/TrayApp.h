@@ -131,6 +131,7 @@ private:
     void OpenOrClosePlaylistWindow();
     void OpenPlaylistWindow();
     void ClosePlaylistWindow();
+    void DestroyPlaylistWindows();
     // PlaylistAtStartup and the window's placement, for saving.
     void RememberPlaylistWindow();
     void StartHotkeys();
@@ -178,6 +179,7 @@ private:
     AboutBoxHolder about_;
     std::unique_ptr<OpenCommands> openCommands_;
     QPointer<PlaylistWindow> playlistWindow_;
+    QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground
 };
