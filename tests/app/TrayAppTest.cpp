@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -165,14 +166,22 @@ TEST_F(TrayAppTest, ThePlaylistWindowReopensWhereItWasAndItsStateIsSaved) {
                   Ini("PlaylistH"),
               "60,70,420,320");
 
-    // Closed by the user, it stays closed at the next start.
+    // Closed by the user with Esc, it stays closed at the next start and
+    // its placement is kept.
     TrayApp again(options_);
     again.Start();
-    ASSERT_NE(again.PlaylistWindowShown(), nullptr);
-    again.PlaylistWindowShown()->close();
+    PlaylistWindow* window = again.PlaylistWindowShown();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->geometry(), QRect(60, 70, 420, 320));
+    window->setGeometry(80, 90, 440, 340);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_EQ(again.PlaylistWindowShown(), nullptr);
+    EXPECT_FALSE(again.Wnd().ItemState(ID_PLAYLIST_WINDOW).checked);
     again.Shutdown();
     EXPECT_EQ(Ini("PlaylistAtStartup"), "0");
+    EXPECT_EQ(Ini("PlaylistX") + "," + Ini("PlaylistY"), "80,90");
 }
 
 TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {
