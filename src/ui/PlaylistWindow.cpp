@@ -28,6 +28,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -283,6 +284,8 @@ void PlaylistWindow::UpdateMenu(QMenu* menu) {
 
 // The tracks tree of the tray menu, only for 1..5000 entries.
 void PlaylistWindow::FillFindMenu(QMenu* menu) {
+    // The folder popups are the menu's children; clearing alone keeps them.
+    qDeleteAll(menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
     menu->clear();
     if (wnd_.Count() >= 1 && wnd_.Count() <= kMaxMenuEntries)
         AddMenuNodes(menu, BuildTracksTree(wnd_));
@@ -296,8 +299,9 @@ void PlaylistWindow::ShowContextMenu(const QPoint& globalPos) {
     AddTemplateItems(menu, LoadMenuTemplate(wnd_.Language, IDR_MENU_PLAYLIST_CONTEXT).items);
     UpdateMenu(menu);
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+        // The command may show a dialog: it runs once the menu has gone.
         if (int id = CommandOfAction(action))
-            RunCommand(id);
+            QTimer::singleShot(0, this, [this, id] { RunCommand(id); });
     });
     menu->popup(globalPos);
 }

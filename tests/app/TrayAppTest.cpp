@@ -175,7 +175,7 @@ TEST_F(TrayAppTest, ThePlaylistWindowReopensWhereItWasAndItsStateIsSaved) {
     EXPECT_EQ(window->geometry(), QRect(60, 70, 420, 320));
     window->setGeometry(80, 90, 440, 340);
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, 30000));
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_EQ(again.PlaylistWindowShown(), nullptr);
     EXPECT_FALSE(again.Wnd().ItemState(ID_PLAYLIST_WINDOW).checked);
