@@ -192,8 +192,11 @@ void PlaylistWindow::AddShortcuts() {
 
 // ------------------------------------------------------------------ placement
 
+// On the screen where the window was, else on the primary one.
 void PlaylistWindow::Place() {
-    QScreen* screen = QApplication::primaryScreen();
+    QScreen* screen = QApplication::screenAt(QPoint(wnd_.PlaylistX, wnd_.PlaylistY));
+    if (!screen)
+        screen = QApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     setGeometry(PlaceWindow(wnd_.PlaylistX, wnd_.PlaylistY, wnd_.PlaylistW, wnd_.PlaylistH,
                             kOwnSize, area));

@@ -1,6 +1,6 @@
 // The playlist window offscreen over a real main window: the find box, mouse
-// selection and dragging, the Delete key, the title, and a very long list
-// that paints only the rows in sight.
+// selection and dragging, the Delete key, the title, the menus, where it
+// opens, and a very long list that paints only the rows in sight.
 #include "ui/PlaylistWindow.h"
 
 #include "ModalDriver.h"
@@ -12,6 +12,7 @@
 #include "ui/DialogControls.h"
 #include "ui/PlaylistList.h"
 #include "ui/TemplateMenu.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -242,6 +243,20 @@ TEST_F(PlaylistWindowTest, MenusFollowTheListAndFindTrackAndAlwaysOnTopWork) {
     onTop->trigger();
     EXPECT_EQ(wnd_.PlaylistOnTop, 0);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(PlaylistWindowPlacement, UnsetKeysCentreAndTheWindowStaysInsideTheWorkArea) {
+    const QRect area(100, 20, 800, 600); // a work area below a top panel
+    const QSize own(300, 200);
+    EXPECT_EQ(
+        PlaceWindow(kUnsetPlacement, kUnsetPlacement, kUnsetPlacement, kUnsetPlacement, own, area),
+        QRect(350, 220, 300, 200));
+    EXPECT_EQ(PlaceWindow(kUnsetPlacement, 50, 400, kUnsetPlacement, own, area),
+              QRect(300, 50, 400, 200));
+    EXPECT_EQ(PlaceWindow(-30, -5, 200, 100, own, area), QRect(100, 20, 200, 100));
+    EXPECT_EQ(PlaceWindow(850, 590, 200, 100, own, area), QRect(700, 520, 200, 100));
+    // Larger than the work area: its top left corner stays in sight.
+    EXPECT_EQ(PlaceWindow(500, 300, 1000, 700, own, area), QRect(100, 20, 1000, 700));
 }
 
 TEST_F(PlaylistWindowTest, AHundredThousandEntriesPaintOnlyTheRowsInSight) {
