@@ -19,9 +19,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -243,6 +245,29 @@ TEST_F(PlaylistWindowTest, MenusFollowTheListAndFindTrackAndAlwaysOnTopWork) {
     onTop->trigger();
     EXPECT_EQ(wnd_.PlaylistOnTop, 0);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// Dropped addresses: local files are added in their order, others ignored.
+TEST_F(PlaylistWindowTest, DroppedFilesAreAddedInTheirOrder) {
+    PlaylistWindow& window = Open();
+    const std::string b = test::CopyFixture(dir_, "drop/b.mp3");
+    const std::string a = test::CopyFixture(dir_, "drop/a.mp3");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(b)),
+                  QUrl(QStringLiteral("http://example.com/stream.mp3")),
+                  QUrl::fromLocalFile(QString::fromStdString(a))});
+    const QPoint at = List().mapTo(&window, List().rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    ASSERT_EQ(wnd_.Count(), kRows + 2);
+    // The new rows are sorted by path.
+    EXPECT_EQ(wnd_.Model().PathAt(kRows), a);
+    EXPECT_EQ(wnd_.Model().PathAt(kRows + 1), b);
+    EXPECT_EQ(List().verticalScrollBar()->maximum() + List().verticalScrollBar()->pageStep(),
+              kRows + 2);
 }
 
 TEST(PlaylistWindowPlacement, UnsetKeysCentreAndTheWindowStaysInsideTheWorkArea) {
