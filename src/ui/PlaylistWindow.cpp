@@ -244,7 +244,7 @@ void PlaylistWindow::StatusChanged() {
     setWindowTitle(FromUtf8(view_->Title()));
     if (!status_)
         return;
-    status_->setText(FromUtf8(view_->StatusPath()));
+    status_->setText(QFile::decodeName(QByteArray::fromStdString(view_->StatusPath())));
     status_->selectAll();
 }
 
