@@ -198,10 +198,12 @@ void Mp3InfoWindow::reject() {
     close();
 }
 
+// Not QDialog's handling: it would reject, which closes again, and the
+// nested close would cancel this one.
 void Mp3InfoWindow::closeEvent(QCloseEvent* event) {
     wnd_.InfoX = pos().x();
     wnd_.InfoY = pos().y();
-    QDialog::closeEvent(event);
+    event->accept();
 }
 
 } // namespace zeb
