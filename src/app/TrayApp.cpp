@@ -766,6 +766,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (infoWindow_)
+        infoWindow_->StorePosition();
     SaveFiles();
 }
 

@@ -201,9 +201,13 @@ void Mp3InfoWindow::reject() {
 // Not QDialog's handling: it would reject, which closes again, and the
 // nested close would cancel this one.
 void Mp3InfoWindow::closeEvent(QCloseEvent* event) {
+    StorePosition();
+    event->accept();
+}
+
+void Mp3InfoWindow::StorePosition() {
     wnd_.InfoX = pos().x();
     wnd_.InfoY = pos().y();
-    event->accept();
 }
 
 } // namespace zeb

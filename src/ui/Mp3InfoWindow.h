@@ -38,6 +38,8 @@ public:
     // "Rediger Tag": the tag editor over the current entry, then the fields
     // are read again.
     void EditTag();
+    // Its position into InfoX and InfoY (closing does this).
+    void StorePosition();
 
     // The top-left corner for a window of `size` placed at (x, y) in `area`:
     // -1000 centres on that axis; the window is then kept inside the area.
