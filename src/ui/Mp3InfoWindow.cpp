@@ -189,7 +189,11 @@ void Mp3InfoWindow::contextMenuEvent(QContextMenuEvent* event) {
     onTop->setObjectName(ControlObjectName(ID_ALWAYS_ON_TOP));
     onTop->setCheckable(true);
     onTop->setChecked(wnd_.InfoOnTop == 1);
-    if (menu.exec(event->globalPos()) == onTop)
+    // Toggled once the menu has gone: it rebuilds the window under the menu.
+    bool chosen = false;
+    connect(onTop, &QAction::triggered, &menu, [&chosen] { chosen = true; });
+    menu.exec(event->globalPos());
+    if (chosen)
         ToggleOnTop();
 }
 

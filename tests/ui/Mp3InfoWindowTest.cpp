@@ -12,10 +12,13 @@
 #include "ui/DialogControls.h"
 #include "ui/TagEditorDialog.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace zeb {
@@ -124,7 +127,26 @@ TEST_F(Mp3InfoWindowTest, PlacementOnTopAndThePositionStoredOnClosing) {
     EXPECT_FALSE(window_->isModal());
     EXPECT_FALSE(window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-    window_->ToggleOnTop();
+    // "Altid øverst" from the context menu of the window's background.
+    bool chosen = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll.stop();
+        auto* item = menu->findChild<QAction*>(ControlObjectName(ID_ALWAYS_ON_TOP));
+        chosen = item && !item->isChecked() && item->text() == "&Altid øverst";
+        if (chosen)
+            item->trigger();
+        menu->close();
+    });
+    poll.start();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            window_->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(window_, &click);
+    EXPECT_TRUE(chosen);
     EXPECT_EQ(wnd_.InfoOnTop, 1);
     EXPECT_TRUE(window_->isVisible());
     EXPECT_TRUE(window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
