@@ -310,6 +310,9 @@ void TrayApp::DoClickAction(int action) {
     case kPlaylist:
         OpenOrClosePlaylistWindow();
         break;
+    case kMp3Info:
+        ToggleMp3Info();
+        break;
     default:
         // The minibar, equalizer and information windows answer
         // their toggles once they exist.
@@ -343,6 +346,8 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
     if (status.hasTooltip)
         tooltip_ = Text(status.tooltip);
     streamInfo_ = status.streamInfo;
+    if (infoWindow_)
+        infoWindow_->RefreshMp3Info(streamInfo_);
     shownName_ = status.shownName;
     if (tray_ && trayShown_)
         tray_->SetToolTip(tooltip_);
@@ -436,6 +441,9 @@ void TrayApp::DoCommand(int id) {
         return;
     case ID_PLAYLIST_WINDOW:
         OpenOrClosePlaylistWindow();
+        return;
+    case ID_MP3_INFO:
+        ToggleMp3Info();
         return;
     default:
         wnd_->OnCommand(id);
@@ -538,6 +546,9 @@ void TrayApp::OnHotkey(int id) {
     case 1601:
         wnd_->OnCommand(ID_ALBUM_MODE);
         break;
+    case HK_MP3_INFO:
+        ToggleMp3Info();
+        break;
     default:
         // The minibar, equalizer and information windows and the CD mode
         // answer their keys once they exist.
@@ -571,6 +582,34 @@ void TrayApp::ToggleTrayIcon() {
     } else {
         ShowTrayIcon();
         UpdateStatus(true);
+    }
+}
+
+// ------------------------------------------------------------------ information window
+
+void TrayApp::ToggleMp3Info() {
+    if (infoWindow_) {
+        CloseInfoWindow();
+        return;
+    }
+    if (wnd_->Count() == 0)
+        return;
+    infoWindow_ = new Mp3InfoWindow(*wnd_);
+    infoWindow_->RefreshMp3Info(streamInfo_);
+    infoWindow_->show();
+}
+
+void TrayApp::MarkInfoWindowForReread() {
+    if (infoWindow_)
+        infoWindow_->MarkForReread();
+}
+
+// Closing stores the window's position in InfoX and InfoY; the window
+// deletes itself once the event loop gets to it.
+void TrayApp::CloseInfoWindow() {
+    if (Mp3InfoWindow* window = infoWindow_) {
+        infoWindow_ = nullptr;
+        window->close();
     }
 }
 
@@ -684,6 +723,8 @@ bool TrayApp::ToolWindowOpen(int commandId) const {
     switch (commandId) {
     case ID_PLAYLIST_WINDOW:
         return playlistWindow_ != nullptr;
+    case ID_MP3_INFO:
+        return infoWindow_ != nullptr;
     default:
         return false;
     }
@@ -806,6 +847,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
     RememberPlaylistWindow();
+    if (infoWindow_)
+        infoWindow_->StorePosition();
     SaveFiles();
 }
 
@@ -830,7 +873,12 @@ void TrayApp::Shutdown() {
     about_.Close();
     if (openMenu_)
         openMenu_->close();
-    // Closed before saving, so that its placement is saved too.
+    // The tool windows close before saving, so that their placement is
+    // saved too; the event loop may not run again, so they go at once.
+    if (Mp3InfoWindow* window = infoWindow_) {
+        CloseInfoWindow();
+        delete window;
+    }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
     SaveFiles();

@@ -14,6 +14,7 @@
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
+#include "ui/Mp3InfoWindow.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistWindow.h"
 #include "ui/QtMainMenu.h"
@@ -94,6 +95,8 @@ public:
     void RunInBackground(std::function<void()> work, std::function<void()> done) override;
     void RedrawPlaylistWindow() override;
     void RefillPlaylistWindow() override;
+    void MarkInfoWindowForReread() override;
+    void CloseInfoWindow() override;
     bool ToolWindowOpen(int commandId) const override;
 
     // The playlist window while it is open, else nullptr.
@@ -134,6 +137,9 @@ private:
     void DestroyPlaylistWindows();
     // PlaylistAtStartup and the window's placement, for saving.
     void RememberPlaylistWindow();
+    // Command 32809: closes the information window when it is open, opens it
+    // otherwise (only with entries in the list).
+    void ToggleMp3Info();
     void StartHotkeys();
     void FollowScrollLock();
     void CopyNowPlayingLine();
@@ -177,6 +183,7 @@ private:
     std::unique_ptr<PopupMenu> openMenu_;
     std::vector<std::string> volumes_; // the scan-drive items of the last menu
     AboutBoxHolder about_;
+    QPointer<Mp3InfoWindow> infoWindow_;
     std::unique_ptr<OpenCommands> openCommands_;
     QPointer<PlaylistWindow> playlistWindow_;
     QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
