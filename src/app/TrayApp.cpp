@@ -304,6 +304,9 @@ void TrayApp::DoClickAction(int action) {
     case kAlbum:
         ShowTracksMenu(MenuPlace::TrayPoint, true);
         break;
+    case kMp3Info:
+        ToggleMp3Info();
+        break;
     default:
         // The minibar, playlist, equalizer and information windows answer
         // their toggles once they exist.
@@ -337,6 +340,8 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
     if (status.hasTooltip)
         tooltip_ = Text(status.tooltip);
     streamInfo_ = status.streamInfo;
+    if (infoWindow_)
+        infoWindow_->RefreshMp3Info(streamInfo_);
     shownName_ = status.shownName;
     if (tray_ && trayShown_)
         tray_->SetToolTip(tooltip_);
@@ -427,6 +432,9 @@ void TrayApp::DoCommand(int id) {
         return;
     case ID_OPEN_URL:
         openCommands_->RunOpenAddress();
+        return;
+    case ID_MP3_INFO:
+        ToggleMp3Info();
         return;
     default:
         wnd_->OnCommand(id);
@@ -526,6 +534,9 @@ void TrayApp::OnHotkey(int id) {
     case 1601:
         wnd_->OnCommand(ID_ALBUM_MODE);
         break;
+    case HK_MP3_INFO:
+        ToggleMp3Info();
+        break;
     default:
         // The minibar, equalizer, playlist and information windows and the
         // CD mode answer their keys once they exist.
@@ -560,6 +571,38 @@ void TrayApp::ToggleTrayIcon() {
         ShowTrayIcon();
         UpdateStatus(true);
     }
+}
+
+// ------------------------------------------------------------------ information window
+
+void TrayApp::ToggleMp3Info() {
+    if (infoWindow_) {
+        CloseInfoWindow();
+        return;
+    }
+    if (wnd_->Count() == 0)
+        return;
+    infoWindow_ = new Mp3InfoWindow(*wnd_);
+    infoWindow_->RefreshMp3Info(streamInfo_);
+    infoWindow_->show();
+}
+
+void TrayApp::MarkInfoWindowForReread() {
+    if (infoWindow_)
+        infoWindow_->MarkForReread();
+}
+
+// Closing stores the window's position in InfoX and InfoY; the window
+// deletes itself once the event loop gets to it.
+void TrayApp::CloseInfoWindow() {
+    if (Mp3InfoWindow* window = infoWindow_) {
+        infoWindow_ = nullptr;
+        window->close();
+    }
+}
+
+bool TrayApp::ToolWindowOpen(int commandId) const {
+    return commandId == ID_MP3_INFO && infoWindow_;
 }
 
 // ------------------------------------------------------------------ remote control
@@ -723,6 +766,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (infoWindow_)
+        infoWindow_->StorePosition();
     SaveFiles();
 }
 
@@ -746,6 +791,11 @@ void TrayApp::Shutdown() {
     about_.Close();
     if (openMenu_)
         openMenu_->close();
+    // The event loop may not run again: the window goes at once.
+    if (Mp3InfoWindow* window = infoWindow_) {
+        CloseInfoWindow();
+        delete window;
+    }
     SaveFiles();
     UnregisterAllHotkeys(hotkeys_);
     remote_.Destroy();

@@ -14,12 +14,14 @@
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
+#include "ui/Mp3InfoWindow.h"
 #include "ui/OpenDialogs.h"
 #include "ui/QtMainMenu.h"
 #include "ui/SkinImages.h"
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -90,6 +92,9 @@ public:
     void StartHandoverTimer() override;
     void StopHandoverTimer() override;
     void RunInBackground(std::function<void()> work, std::function<void()> done) override;
+    void MarkInfoWindowForReread() override;
+    void CloseInfoWindow() override;
+    bool ToolWindowOpen(int commandId) const override;
 
 signals:
     // The exit sequence has run; the event loop may end.
@@ -119,6 +124,9 @@ private:
     void TogglePlaylistWindow() override {}
     void ToggleMinibar(bool) override {}
     void CreateRemoteWindow();
+    // Command 32809: closes the information window when it is open, opens it
+    // otherwise (only with entries in the list).
+    void ToggleMp3Info();
     void StartHotkeys();
     void FollowScrollLock();
     void CopyNowPlayingLine();
@@ -162,6 +170,7 @@ private:
     std::unique_ptr<PopupMenu> openMenu_;
     std::vector<std::string> volumes_; // the scan-drive items of the last menu
     AboutBoxHolder about_;
+    QPointer<Mp3InfoWindow> infoWindow_;
     std::unique_ptr<OpenCommands> openCommands_;
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground

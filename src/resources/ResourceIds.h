@@ -345,6 +345,10 @@ constexpr int IDC_INFO_YEAR = 1023;
 constexpr int IDC_INFO_COMMENT = 1024;
 constexpr int IDC_INFO_GENRE = 1026;
 constexpr int IDC_INFO_EDIT_TAG = 1149; // "Rediger Tag"
+// The unit labels after the bitrate and the frequency carry numbers of our
+// own; the label beside each other field takes its text from the field's id.
+constexpr int IDC_INFO_KBPS_LABEL = 1000;
+constexpr int IDC_INFO_HZ_LABEL = 1001;
 
 // ---------------------------------------------------------------------------
 // Controls of the open-address dialog (dialog 104) and the name entry
@@ -528,6 +532,7 @@ constexpr int IDC_TAG_KEEP_YEAR = 1153;
 constexpr int IDC_TAG_KEEP_COMMENT = 1154;
 constexpr int IDC_TAG_KEEP_GENRE = 1155;
 constexpr int IDC_TAG_REMOVE = 1037; // "Fjern Tag"
+// The label beside each field takes its text from the field's id.
 
 // ---------------------------------------------------------------------------
 // Controls of the now-playing file dialog (dialog 131). The labels and the

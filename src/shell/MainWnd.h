@@ -135,6 +135,18 @@ public:
     const std::string& DisplayName() const { return displayName_; }
     const std::string& FileName() const { return fileName_; }
 
+    // -------------------------------------------------------------- tag edits
+    // The tag editor wrote or removed the tag of entry `index`: its info line
+    // is built again; for the current entry the titles follow and the
+    // information window reads the file again; the playlist window repaints.
+    void AfterTagEdit(int index);
+    // The information window's editor wrote or removed the tag of `path`
+    // (the current entry's when the editor opened): the titles follow when
+    // it is still the current entry's path, the information window reads the
+    // file again, the current entry's info line is built again and the
+    // playlist window repaints.
+    void AfterInfoWindowTagEdit(const std::string& path);
+
     // -------------------------------------------------------------- menu state
     struct MenuItemState {
         bool checked = false;

@@ -38,6 +38,9 @@ public:
     virtual void RedrawPlaylistWindow() {}
     virtual void MarkInfoWindowForReread() {}
     virtual void CloseInfoWindow() {}
+    // True while the tool window that the window command `commandId` opens
+    // exists (its menu item carries a check mark then).
+    virtual bool ToolWindowOpen(int /*commandId*/) const { return false; }
     // Leaves CD mode when it is on (opening MP3 files does).
     virtual void LeaveCdMode() {}
     // A second instance asked for the audio CD; false when there is no CD mode.

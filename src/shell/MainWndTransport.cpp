@@ -519,6 +519,7 @@ CMainWnd::MenuItemState CMainWnd::ItemState(int commandId) const {
         s.checked = switchOffAfterPlayback_;
         break;
     case ID_MP3_INFO:
+        s.checked = host_.ToolWindowOpen(commandId);
         s.grayed = Count() == 0;
         break;
     default:

@@ -1,18 +1,23 @@
 // The tray program without a tray (offscreen): start-up from the saved
 // list, the exit sequence's files, hotkey actions, the remote window
-// following its setting and the hotkey dialog switching hotkeys off.
+// following its setting, the hotkey dialog switching hotkeys off and the
+// information window.
 #include "app/TrayApp.h"
 
 #include "platform/EndpointClient.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
 #include "support/PlayerFixtures.h"
+#include "ui/DialogControls.h"
 #include "ui/HotkeyDialog.h"
 #include "ui/ModalDriver.h"
+#include "ui/Mp3InfoWindow.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -186,6 +191,56 @@ TEST_F(TrayAppTest, TheHotkeyDialogEditsTheSettingsOnOk) {
     EXPECT_TRUE(app.EditHotkeys());
     EXPECT_TRUE(driver->Ran());
     EXPECT_EQ(app.Wnd().Hotkey(HotkeyFunction::Next), (HotkeyPair{0x4E, 3}));
+}
+
+// The visible information window, or nullptr.
+Mp3InfoWindow* ShownInfoWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Mp3InfoWindow*>(w); window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+TEST_F(TrayAppTest, TheInformationWindowTogglesFollowsTheListAndSavesItsPlace) {
+    TrayApp app(options_);
+    app.Start();
+    CMainWnd& wnd = app.Wnd();
+
+    app.DoCommand(ID_MP3_INFO);
+    QPointer<Mp3InfoWindow> window = ShownInfoWindow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(wnd.ItemState(ID_MP3_INFO).checked);
+    auto title = [&] { return FindControl<QLineEdit>(window, IDC_INFO_TITLE)->text(); };
+    EXPECT_EQ(title(), "Artist - Two");
+    wnd.SetCurrentIndex(0);
+    app.UpdateStatus(false);
+    EXPECT_EQ(title(), "Artist - One");
+
+    app.OnHotkey(HK_MP3_INFO);
+    EXPECT_EQ(ShownInfoWindow(), nullptr);
+    EXPECT_FALSE(wnd.ItemState(ID_MP3_INFO).checked);
+
+    // The window goes with the last entry and does not open on an empty list.
+    app.OnHotkey(HK_MP3_INFO);
+    ASSERT_NE(ShownInfoWindow(), nullptr);
+    fs::remove(one_);
+    fs::remove(two_);
+    wnd.RemoveMissingEntries();
+    EXPECT_EQ(ShownInfoWindow(), nullptr);
+    app.DoCommand(ID_MP3_INFO);
+    EXPECT_EQ(ShownInfoWindow(), nullptr);
+
+    wnd.OpenSingleFile(test::CopyFixture(dir_, "three.mp3"), false, false);
+    app.DoCommand(ID_MP3_INFO);
+    window = ShownInfoWindow();
+    ASSERT_TRUE(window);
+    window->move(window->pos() + QPoint(31, 17));
+    const QPoint at = window->pos();
+    app.Shutdown();
+    EXPECT_EQ(ShownInfoWindow(), nullptr);
+    EXPECT_EQ(Ini("InfoX"), std::to_string(at.x()));
+    EXPECT_EQ(Ini("InfoY"), std::to_string(at.y()));
 }
 
 } // namespace
