@@ -31,7 +31,7 @@ section="Preferences - $user"
 # Tracks whose lengths tell them apart in the window's title sums.
 make_track() { # <file> <seconds> <artist> <title>
     ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=$2" -ac 2 \
-        -c:a libmp3lame -b:a 128k -id3v2_version 0 -write_id3v1 1 \
+        -c:a libmp3lame -b:a 128k -write_id3v1 1 \
         -metadata artist="$3" -metadata title="$4" "$1"
 }
 make_track "$work/music/a.mp3" 70 "Artist A" Alpha || exit 1
@@ -134,6 +134,44 @@ list_top=$((top - 2 * height))
     $(($(xdotool getwindowgeometry "$w" | awk -F'[ ,:]+' '/Position/ { print $4 }') + list_top + 10)) \
     "$work/extra" >>"$work/drop.log" 2>&1
 check "the dropped folder's file joins the list" wait_title '04:1[0-2] / 31:(4[89]|5[0-3])'
+
+# ---------------------------------------------------------------- tags of two rows, one field kept
+tag_field() { # <file> <offset> <size>: a field of the file's ID3v1 tag, padding cut
+    python3 -c 'import sys
+data = open(sys.argv[1], "rb").read()[-128:]
+assert data[:3] == b"TAG"
+o, n = int(sys.argv[2]), int(sys.argv[3])
+print(data[o:o + n].split(b"\0")[0].decode("latin-1").rstrip())' "$@"
+}
+editor_shown() { xdotool search --onlyvisible --name '^ID3 Tag Editor$' >/dev/null 2>&1; }
+editor_gone() { ! editor_shown; }
+editor_for() { # <file>: the editor shows this file
+    local e
+    e=$(xdotool search --onlyvisible --name '^ID3 Tag Editor$' 2>/dev/null | head -1)
+    [ -n "$e" ] && xdotool windowactivate --sync "$e" >/dev/null 2>&1
+}
+xdotool mousemove --window "$w" 150 $((list_top + height + height / 2)) click 1
+xdotool keydown shift mousemove --window "$w" 150 $((list_top + 2 * height + height / 2)) \
+    click 1 keyup shift
+check "a click and a shift-click select two rows" wait_title '03:(1[89]|2[0-2]) / 31:(4[89]|5[0-3])'
+xdotool key ctrl+t
+check "Ctrl+T opens the tag editor" session_wait_for 150 editor_shown
+editor_for
+# The focus starts on the file name: three fields down is the album, six
+# further its keep button.
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab ctrl+a
+xdotool type --delay 30 "Shared Album"
+xdotool key Return
+check "the editor comes again for the second row" session_wait_for 150 editor_shown
+editor_for
+xdotool key Return
+check "the editor closes after the second row" session_wait_for 150 editor_gone
+check "the first file has the typed album" test "$(tag_field "$work/music/a.mp3" 63 30)" = "Shared Album"
+check "the kept album goes into the second file" \
+    test "$(tag_field "$work/music/b.mp3" 63 30)" = "Shared Album"
+check "the titles stay as they were" \
+    test "$(tag_field "$work/music/a.mp3" 3 30)/$(tag_field "$work/music/b.mp3" 3 30)" = Alpha/Bravo
 
 # ---------------------------------------------------------------- vanished file
 rm "$work/music/b.mp3"
