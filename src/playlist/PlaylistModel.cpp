@@ -91,6 +91,14 @@ std::vector<std::string> CPlaylistModel::InfoLines() const {
     return infos_;
 }
 
+void CPlaylistModel::VisitInfoLines(const std::function<bool(int, std::string_view)>& visit) const {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < static_cast<int>(infos_.size()); ++i) {
+        if (!visit(i, infos_[i]))
+            return;
+    }
+}
+
 void CPlaylistModel::Append(std::string path) {
     Insert(Count(), std::move(path));
 }
@@ -341,14 +349,11 @@ int CPlaylistModel::RemoveFlagged(const std::vector<bool>& remove) {
     return removed;
 }
 
-RemovalResult CPlaylistModel::RemoveMissing() {
+RemovalResult CPlaylistModel::RemoveFlaggedEntries(const std::vector<bool>& remove) {
     const bool wasRunning = StopInfoScanner();
-    const int n = Count();
-    std::vector<bool> remove(n);
-    int removedBeforeCurrent = 0;
     RemovalResult result;
-    for (int i = 0; i < n; ++i) {
-        remove[i] = !EntryExists(paths_[i]);
+    int removedBeforeCurrent = 0;
+    for (int i = 0; i < Count(); ++i) {
         if (!remove[i])
             continue;
         if (i < current_)
@@ -361,6 +366,13 @@ RemovalResult CPlaylistModel::RemoveMissing() {
     if (wasRunning)
         StartInfoScanner();
     return result;
+}
+
+RemovalResult CPlaylistModel::RemoveMissing() {
+    std::vector<bool> remove(Count());
+    for (int i = 0; i < Count(); ++i)
+        remove[i] = !EntryExists(paths_[i]);
+    return RemoveFlaggedEntries(remove);
 }
 
 RemovalResult CPlaylistModel::RemoveDuplicates() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <thread>
 #include <vector>
@@ -61,6 +62,10 @@ public:
     std::string InfoAt(int index) const;
     void SetInfoAt(int index, std::string line);
     std::vector<std::string> InfoLines() const;
+    // Calls visit(index, info line) for the entries in order under one lock,
+    // without copying the lines, until it returns false. The visitor must not
+    // call back into the model.
+    void VisitInfoLines(const std::function<bool(int, std::string_view)>& visit) const;
     void Append(std::string path);
     void Insert(int index, std::string path);
     void RemoveAt(int index);
@@ -115,6 +120,10 @@ public:
     // Addresses always exist; a file exists when it is a regular file and
     // not empty (sizes in 64 bits: a 4 GiB file is not empty).
     static bool EntryExists(const std::string& path);
+    // Removes the entries flagged in `remove` (one flag per entry). The
+    // current index follows its entry; when it was removed entry 0 becomes
+    // current.
+    RemovalResult RemoveFlaggedEntries(const std::vector<bool>& remove);
     RemovalResult RemoveMissing();
     RemovalResult RemoveDuplicates();
     // Forgets every info line but the current entry's and rescans.

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -77,7 +78,8 @@ public:
                          int restoredIndex = -1, bool noAutoPlay = false);
     void OpenSingleFile(const std::string& path, bool append, bool play);
     void OpenAddress(const std::string& address);
-    void LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play);
+    // False when the file could not be read (the list is then unchanged).
+    bool LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play);
     // The folder is scanned away from the user-interface thread; the list
     // changes when the scan is done. Loads asked for meanwhile (folders,
     // files, playlists, addresses) wait for it and follow in order.
@@ -121,6 +123,32 @@ public:
     // current entry went, entry 0 becomes current without playing.
     void RemoveMissingEntries();
     void RemoveDuplicateEntries();
+
+    // -------------------------------------------------------------- playlist window
+    // Plays the entry at `index`, or the first after it that opens; past the
+    // end the search goes on at entry 0 only with Repeat on.
+    void PlayEntry(int index);
+    // Appends the files in order with empty info lines; InitDir follows them.
+    // A list that was empty gets the start rule.
+    void AppendFiles(const std::vector<std::string>& paths);
+    // Scans the folder away from the user-interface thread and appends what
+    // it holds sorted by path; a list that was empty gets the start rule.
+    void AppendFolder(const std::string& folder);
+    // Dropped items in order: a folder is scanned (away from the
+    // user-interface thread), a .m3u or .pls file replaces the list, any
+    // other file is appended. The rows added after the last replacement are
+    // sorted by path, and a list that was empty gets the start rule.
+    void AppendDropped(const std::vector<std::string>& items);
+    // Removes the flagged entries (one flag per entry). When the current
+    // entry goes the engine stops and entry 0 becomes current without
+    // playing; with nothing left the information window closes.
+    RemovalResult RemoveEntries(const std::vector<bool>& remove);
+    // Entries are about to move (a drag, a sort): a search waiting for an
+    // address is given up and the info scanner stopped; true when it ran.
+    bool BeginEntriesMove();
+    // The name shown for an entry whose info line is not known: the file
+    // name without folder and extension, or an address's name.
+    static std::string EntryFileName(const std::string& path);
 
     // Everything written at exit and by automation: the settings, the
     // user's list with the current index (only when the list was written)
@@ -209,6 +237,11 @@ private:
     // True when `load` was kept to run after the running folder scan.
     bool DeferWhileScanning(std::function<void()> load);
     void RunWaitingLoads();
+    struct DropJob;
+    void ContinueDrop(std::shared_ptr<DropJob> drop);
+    void ScanDroppedFolder(std::shared_ptr<DropJob> drop, const std::string& folder);
+    void FinishDrop(DropJob& drop);
+    void StartAppended(int oldCount);
 
     MainWndHost& host_;
     CMpegPlayer player_;

@@ -36,6 +36,9 @@ public:
 
     // Tool windows, when they exist.
     virtual void RedrawPlaylistWindow() {}
+    // The entry count changed (a load, a removal): the playlist window
+    // resets its rows.
+    virtual void RefillPlaylistWindow() {}
     virtual void MarkInfoWindowForReread() {}
     virtual void CloseInfoWindow() {}
     // True while the tool window that the window command `commandId` opens

@@ -6,6 +6,7 @@
 #include "playlist/UserList.h"
 #include "shell/MainWnd.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace zeb {
@@ -109,6 +110,7 @@ void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool
             shuffleStart_ = -1;
         }
     }
+    host_.RefillPlaylistWindow();
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     if (n > 0 && fresh)
@@ -137,6 +139,7 @@ void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
                            Update();
                        }});
     }
+    host_.RefillPlaylistWindow();
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     SetCurrentTitles(model_.PathAt(CurrentIndex()));
@@ -160,6 +163,7 @@ void CMainWnd::OpenAddress(const std::string& address) {
                            Update();
                        }});
     }
+    host_.RefillPlaylistWindow();
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     SetCurrentTitles(url);
@@ -167,9 +171,9 @@ void CMainWnd::OpenAddress(const std::string& address) {
     AddRecent(url);
 }
 
-void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play) {
+bool CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play) {
     if (DeferWhileScanning([=, this] { LoadPlaylistFile(path, randomFirst, append, play); }))
-        return;
+        return true;
     host_.LeaveCdMode();
     // With append, a "#TAG=" line before the file's first entry belongs to
     // the list's last entry: it is read along as the first item.
@@ -182,7 +186,7 @@ void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool 
         found.push_back({p, info});
     };
     if (!ReadPlaylistFile(path, entries, onInfo))
-        return;
+        return false;
     int oldCount = BeginLoad(append);
     size_t from = 0;
     if (seeded) {
@@ -198,6 +202,7 @@ void CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool 
     for (const PlaylistEntry& e : found)
         model_.StoreInfo(e.path, e.info);
     StartLoadedList(oldCount, randomFirst, append, play);
+    return true;
 }
 
 void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool append, bool play) {
@@ -216,6 +221,99 @@ void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool appen
             if (!scan->cancelled)
                 FinishFolderScan(*scan);
         });
+}
+
+// ------------------------------------------------------------- playlist window
+
+void CMainWnd::AppendFiles(const std::vector<std::string>& paths) {
+    if (paths.empty() || DeferWhileScanning([=, this] { AppendFiles(paths); }))
+        return;
+    int oldCount = BeginLoad(true);
+    for (const std::string& path : paths) {
+        model_.Append(path);
+        InitDir = FolderOfFile(path);
+    }
+    StartAppended(oldCount);
+}
+
+void CMainWnd::AppendFolder(const std::string& folder) {
+    InitDir = WithTrailingSlash(folder);
+    AddFolder(folder, false, true, false);
+}
+
+// The items of one drop still to add, and where its new rows begin.
+struct CMainWnd::DropJob {
+    std::vector<std::string> items;
+    size_t next = 0;
+    int firstNewRow = 0;
+    bool wasEmpty = false;
+};
+
+void CMainWnd::AppendDropped(const std::vector<std::string>& items) {
+    if (items.empty() || DeferWhileScanning([=, this] { AppendDropped(items); }))
+        return;
+    auto drop = std::make_shared<DropJob>();
+    drop->items = items;
+    drop->firstNewRow = Count();
+    drop->wasEmpty = Count() == 0;
+    ContinueDrop(drop);
+}
+
+// Adds items until a folder needs a scan; its end goes on from there.
+void CMainWnd::ContinueDrop(std::shared_ptr<DropJob> drop) {
+    while (drop->next < drop->items.size()) {
+        const std::string& item = drop->items[drop->next++];
+        if (IsFolder(item)) {
+            ScanDroppedFolder(drop, item);
+            return;
+        }
+        if (IsPlaylistName(item)) {
+            if (LoadPlaylistFile(item, false, false, false)) {
+                drop->firstNewRow = Count();
+                drop->wasEmpty = Count() == 0;
+            }
+            continue;
+        }
+        model_.StopInfoScanner();
+        model_.Append(item);
+    }
+    FinishDrop(*drop);
+}
+
+void CMainWnd::ScanDroppedFolder(std::shared_ptr<DropJob> drop, const std::string& folder) {
+    auto scan = std::make_shared<FolderScanJob>(WithTrailingSlash(folder), IncludeWAVs == 1, false,
+                                                true, false);
+    loads_.StartScan(scan);
+    host_.RunInBackground(
+        [scan] {
+            scan->found =
+                CPlaylistModel::CollectFolder(scan->folder, scan->includeWavs, &scan->cancelled);
+        },
+        [this, scan, drop] {
+            if (scan->cancelled)
+                return;
+            loads_.ScanDone();
+            model_.StopInfoScanner();
+            for (std::string& path : scan->found)
+                model_.Append(std::move(path));
+            ContinueDrop(drop);
+        });
+}
+
+void CMainWnd::FinishDrop(DropJob& drop) {
+    model_.StopInfoScanner();
+    int from = std::min(drop.firstNewRow, Count());
+    if (Count() - from > 1)
+        model_.SortByPath(from, Count() - 1, true);
+    StartAppended(drop.wasEmpty ? 0 : Count());
+    RunWaitingLoads();
+}
+
+// The end of an append: a list that was empty starts from a stopped engine.
+void CMainWnd::StartAppended(int oldCount) {
+    if (oldCount == 0 && Count() > 0)
+        StopEngine();
+    StartLoadedList(oldCount, false, true, false);
 }
 
 void CMainWnd::OpenChosenFiles(const std::vector<std::string>& paths) {
@@ -331,6 +429,7 @@ void CMainWnd::RemoveMissingEntries() {
             host_.CloseInfoWindow();
         }
     }
+    host_.RefillPlaylistWindow();
     host_.RedrawPlaylistWindow();
     Update();
 }
@@ -338,6 +437,7 @@ void CMainWnd::RemoveMissingEntries() {
 void CMainWnd::RemoveDuplicateEntries() {
     CancelOpenSearch();
     model_.RemoveDuplicates();
+    host_.RefillPlaylistWindow();
     host_.RedrawPlaylistWindow();
     Update();
 }

@@ -43,15 +43,17 @@ std::string WavNameFor(const std::string& source) {
 
 } // namespace
 
-void CMainWnd::SetCurrentTitles(const std::string& path) {
+std::string CMainWnd::EntryFileName(const std::string& path) {
     std::string text = path;
     ReplaceAll(text, "_", " ");
-    if (IsUrlName(text)) {
-        fileName_ = title_ = displayName_ = AddressName(text);
-        return;
-    }
-    fileName_ = BareFileName(text);
+    return IsUrlName(text) ? AddressName(text) : BareFileName(text);
+}
+
+void CMainWnd::SetCurrentTitles(const std::string& path) {
+    fileName_ = EntryFileName(path);
     title_ = displayName_ = fileName_;
+    if (IsUrlName(path))
+        return;
     std::optional<Id3v1Tag> tag = ReadId3v1(path);
     if (!tag)
         return;

@@ -1,0 +1,40 @@
+// What the playlist window does to the list through the main window: playing
+// a row, removing rows and moving entries, with their effects on the engine.
+#include "shell/MainWnd.h"
+
+namespace zeb {
+
+void CMainWnd::PlayEntry(int index) {
+    if (index < 0 || index >= Count())
+        return;
+    CancelOpenSearch();
+    SetCurrentIndex(index);
+    StopEngine();
+    FindFirstPlayable(true, [this] { ShowNewCurrentEntry(); });
+}
+
+RemovalResult CMainWnd::RemoveEntries(const std::vector<bool>& remove) {
+    // Entries move: a search that waits for an address is given up.
+    CancelOpenSearch();
+    RemovalResult result = model_.RemoveFlaggedEntries(remove);
+    if (result.currentRemoved) {
+        StopEngine();
+        if (Count() > 0) {
+            SetCurrentTitles(model_.PathAt(0));
+            player_.SetSource(model_.PathAt(0));
+        } else {
+            host_.CloseInfoWindow();
+        }
+    }
+    host_.RefillPlaylistWindow();
+    host_.RedrawPlaylistWindow();
+    Update();
+    return result;
+}
+
+bool CMainWnd::BeginEntriesMove() {
+    CancelOpenSearch();
+    return model_.StopInfoScanner();
+}
+
+} // namespace zeb
