@@ -83,6 +83,22 @@ session_start_tray() {
         { session_log "the tray host did not appear"; return 1; }
 }
 
+# A window manager, for tests where windows are placed, framed and focused
+# as on a desktop. Ready once it has claimed the screen.
+session_start_wm() {
+    local dir
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/zeb-wm.XXXXXX")
+    SESSION_DIRS+=("$dir")
+    HOME="$dir" XDG_CONFIG_HOME="$dir" openbox --sm-disable >"$dir/openbox.log" 2>&1 &
+    SESSION_PIDS+=($!)
+    session_wait_for 100 session_wm_running ||
+        { session_log "the window manager did not start (see $dir/openbox.log)"; return 1; }
+}
+
+session_wm_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
 session_start_sound() {
     local dir
     dir=$(mktemp -d "${TMPDIR:-/tmp}/zeb-pulse.XXXXXX")
