@@ -714,9 +714,9 @@ void TrayApp::RedrawPlaylistWindow() {
         playlistWindow_->Redraw();
 }
 
-void TrayApp::RefillPlaylistWindow() {
+void TrayApp::RefillPlaylistWindow(bool appended) {
     if (playlistWindow_)
-        playlistWindow_->Refill();
+        playlistWindow_->Refill(appended);
 }
 
 bool TrayApp::ToolWindowOpen(int commandId) const {

@@ -94,7 +94,7 @@ public:
     void StopHandoverTimer() override;
     void RunInBackground(std::function<void()> work, std::function<void()> done) override;
     void RedrawPlaylistWindow() override;
-    void RefillPlaylistWindow() override;
+    void RefillPlaylistWindow(bool appended) override;
     void MarkInfoWindowForReread() override;
     void CloseInfoWindow() override;
     bool ToolWindowOpen(int commandId) const override;

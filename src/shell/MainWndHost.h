@@ -37,8 +37,9 @@ public:
     // Tool windows, when they exist.
     virtual void RedrawPlaylistWindow() {}
     // The entry count changed (a load, a removal): the playlist window
-    // resets its rows.
-    virtual void RefillPlaylistWindow() {}
+    // resets its rows. With `appended` the rows it had are unchanged and
+    // keep their marks; the new ones follow them.
+    virtual void RefillPlaylistWindow(bool /*appended*/) {}
     virtual void MarkInfoWindowForReread() {}
     virtual void CloseInfoWindow() {}
     // True while the tool window that the window command `commandId` opens

@@ -110,7 +110,7 @@ void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool
             shuffleStart_ = -1;
         }
     }
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(!fresh);
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     if (n > 0 && fresh)
@@ -139,7 +139,7 @@ void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
                            Update();
                        }});
     }
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(append && oldCount > 0);
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     SetCurrentTitles(model_.PathAt(CurrentIndex()));
@@ -163,7 +163,7 @@ void CMainWnd::OpenAddress(const std::string& address) {
                            Update();
                        }});
     }
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(false);
     host_.RedrawPlaylistWindow();
     model_.StartInfoScanner();
     SetCurrentTitles(url);
@@ -429,7 +429,7 @@ void CMainWnd::RemoveMissingEntries() {
             host_.CloseInfoWindow();
         }
     }
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(false);
     host_.RedrawPlaylistWindow();
     Update();
 }
@@ -437,7 +437,7 @@ void CMainWnd::RemoveMissingEntries() {
 void CMainWnd::RemoveDuplicateEntries() {
     CancelOpenSearch();
     model_.RemoveDuplicates();
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(false);
     host_.RedrawPlaylistWindow();
     Update();
 }

@@ -26,7 +26,7 @@ RemovalResult CMainWnd::RemoveEntries(const std::vector<bool>& remove) {
             host_.CloseInfoWindow();
         }
     }
-    host_.RefillPlaylistWindow();
+    host_.RefillPlaylistWindow(false);
     host_.RedrawPlaylistWindow();
     Update();
     return result;

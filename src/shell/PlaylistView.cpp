@@ -833,8 +833,8 @@ AppendResult PlaylistView::AppendSelectionTo(const std::string& path) {
                             [&model](const std::string& p) { return model.BuildInfoLine(p); });
 }
 
-void PlaylistView::Refill() {
-    if (ownChange_) {
+void PlaylistView::Refill(bool appended) {
+    if (ownChange_ || appended) {
         SyncRows();
         return;
     }

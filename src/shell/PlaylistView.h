@@ -157,8 +157,10 @@ public:
     AppendResult AppendSelectionTo(const std::string& path);
 
     // The list changed from outside the window (MainWndHost's refill): N
-    // unmarked rows, caret and top row kept inside the list.
-    void Refill();
+    // unmarked rows, caret and top row kept inside the list. With
+    // `appended` the rows there were are the same entries and keep their
+    // marks; the new rows follow unmarked.
+    void Refill(bool appended = false);
 
 private:
     struct ScannerLink;

@@ -109,10 +109,15 @@ void PlaylistList::PaintRow(QPainter& painter, int row, const QRect& rect, int c
         ink = kCurrentEntryColour;
     painter.setPen(ink);
 
-    const int numberWidth = view_.NumberDigits() * charWidth;
-    const int lengthLeft = rect.right() + 1 - charWidth * 9 / 2;
-    const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
     const QFontMetrics metrics = fontMetrics();
+    // The column is as wide as the largest number needs, also past four
+    // digits or where digits are wider than the average character.
+    const int numberWidth = std::max(view_.NumberDigits() * charWidth,
+                                     metrics.horizontalAdvance(QString::number(view_.Count())));
+    // Four average characters, or what "00:00" needs where digits are wider.
+    const int lengthWidth = std::max(charWidth * 4, metrics.horizontalAdvance("00:00"));
+    const int lengthLeft = rect.right() + 1 - charWidth / 2 - lengthWidth;
+    const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
     auto draw = [&](int left, int right, const std::string& utf8, Qt::Alignment align) {
         if (right <= left || utf8.empty())
             return;

@@ -260,8 +260,8 @@ void PlaylistWindow::InfoChangedFromScanner() {
         Qt::QueuedConnection);
 }
 
-void PlaylistWindow::Refill() {
-    view_->Refill();
+void PlaylistWindow::Refill(bool appended) {
+    view_->Refill(appended);
     RowsChanged();
     StatusChanged();
 }

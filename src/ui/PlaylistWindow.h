@@ -30,8 +30,9 @@ public:
     QLineEdit* FindBox() const { return find_; }
     QMenuBar* MenuBar() const { return menuBar_; }
 
-    // The list changed from outside the window: every row anew, or a repaint.
-    void Refill();
+    // The list changed from outside the window: every row anew (the rows
+    // there were keep their marks when entries were only appended).
+    void Refill(bool appended = false);
     void Redraw();
     // A menu, shortcut or context-menu command.
     void RunCommand(int id);

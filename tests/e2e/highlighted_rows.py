@@ -4,8 +4,9 @@
     highlighted_rows.py <window id> [r,g,b]
 
 Takes a picture of the window and looks for bands of pixel lines in which
-more than half of the window's width has the highlight colour (a selected
-list row spans the list's width; selected text in an edit does not). Prints
+more than four fifths of the window's width have the highlight colour (a
+selected list row spans the list's width; selected text in an edit line
+seldom does). Prints
 one line "top bottom" (window coordinates, bottom exclusive) per band, top
 to bottom. Exits 1 when the picture could not be taken.
 """
@@ -43,7 +44,7 @@ def highlighted_bands(window, colour):
     for y in range(height):
         line = pixels[y * width * 3:(y + 1) * width * 3]
         count = sum(1 for x in range(width) if line[x * 3:x * 3 + 3] == target)
-        if count * 2 > width:
+        if count * 5 > width * 4:
             if start is None:
                 start = y
         elif start is not None:

@@ -49,10 +49,11 @@ start_zeb() { # [args...]
 zeb_ended() { ! kill -0 "$ZEB_PID" 2>/dev/null; }
 
 has_window_name() { # <regex>: a zeb window whose name matches
-    local w
+    local w names=
     for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        xdotool getwindowname "$w" 2>/dev/null
-    done | grep -qxE "$1"
+        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
+    done
+    grep -qxE "$1" <<<"$names"
 }
 wait_window_name() { session_wait_for 150 has_window_name "$1"; }
 
@@ -60,20 +61,27 @@ wait_window_name() { session_wait_for 150 has_window_name "$1"; }
 # prefix of the interface language.
 PREFIX="Afspilningslister - "
 playlist_window() {
-    xdotool search --onlyvisible --class '^zeb$' --name "^$PREFIX" 2>/dev/null | head -1
+    xdotool search --onlyvisible --name "^$PREFIX" 2>/dev/null | head -1
 }
 playlist_shown() { [ -n "$(playlist_window)" ]; }
 playlist_gone() { ! playlist_shown; }
 playlist_title_is() { # <regex of the sums>
     local w
     w=$(playlist_window)
-    [ -n "$w" ] && xdotool getwindowname "$w" 2>/dev/null | grep -qxE "$PREFIX$1"
+    [ -n "$w" ] || return 1
+    local name
+    name=$(xdotool getwindowname "$w" 2>/dev/null)
+    grep -qxE "$PREFIX$1" <<<"$name"
 }
 wait_title() { session_wait_for 150 playlist_title_is "$1"; }
 
 # Rows as the user sees them: the highlighted band of the list.
 highlighted() { python3 "$HERE/highlighted_rows.py" "$(playlist_window)"; }
-one_band() { [ "$(highlighted | wc -l)" -eq 1 ]; }
+one_band() {
+    local bands
+    bands=$(highlighted)
+    [ -n "$bands" ] && [ "$(wc -l <<<"$bands")" -eq 1 ]
+}
 band_top() { highlighted | awk 'NR == 1 { print $1 }'; }
 band_height() { highlighted | awk 'NR == 1 { print $2 - $1 }'; }
 band_moved_to() { [ "$(band_top)" = "$1" ]; }
@@ -104,7 +112,11 @@ open_menu() {
 check "a right click on the icon opens the menu" open_menu
 # "Vinduer" is the third item that can be chosen; "Afspilningsliste..." the
 # third of its submenu.
-xdotool key Down Down Down Right Down Down Return
+windows_menu_shown() { xdotool search --onlyvisible --name '^zeb submenu: Vinduer$' >/dev/null 2>&1; }
+xdotool key Down Down Down Right
+check "the Vinduer submenu opens" session_wait_for 100 windows_menu_shown
+quiet_for 0.3
+xdotool key Down Down Return
 check "the tray menu opens the playlist window" session_wait_for 150 playlist_shown
 # 70 + 130 + 250 + 490 seconds; the current entry's row is selected.
 check "the title sums the selected row and the whole list" \

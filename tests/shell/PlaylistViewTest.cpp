@@ -28,9 +28,9 @@ public:
     void RunAfter(int, std::function<void()>) override {}
     void ExitProgram() override {}
     void RequestPowerOff() override {}
-    void RefillPlaylistWindow() override {
+    void RefillPlaylistWindow(bool appended) override {
         if (view)
-            view->Refill();
+            view->Refill(appended);
     }
     void CloseInfoWindow() override { ++infoWindowCloses; }
     // Folder scans wait until the test finishes them, as a thread would
@@ -367,6 +367,18 @@ TEST_F(PlaylistViewTest, ADroppedFolderIsScannedOffTheUiThreadAndLaterAddsWaitFo
     view_.SelectAll();
     EXPECT_EQ(view_.SelectedCount(), 4);
     EXPECT_FALSE(host_.FinishOldestJob());
+}
+
+TEST_F(PlaylistViewTest, AFolderDroppedOnAListKeepsTheMarksOfTheRowsThere) {
+    std::string first = Track("m/a.mp3"), second = Track("m/b.mp3");
+    std::string dropped = Track("d/c.mp3");
+    view_.AddFiles({first, second});
+    view_.LeftPress(1, false, false);
+    view_.AddDropped({(dir_.Path() / "d").string()});
+    ASSERT_TRUE(host_.FinishOldestJob());
+    ASSERT_EQ(view_.Count(), 3);
+    EXPECT_EQ(view_.SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(view_.StatusPath(), second);
 }
 
 TEST_F(PlaylistViewTest, TheScannerTellsOnceUntilTheTitleIsReadAgain) {
