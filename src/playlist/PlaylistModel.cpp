@@ -70,6 +70,7 @@ CPlaylistModel::~CPlaylistModel() {
 }
 
 void CPlaylistModel::SetHooks(PlaylistHooks hooks) {
+    std::lock_guard calls(hookCallMutex_);
     std::lock_guard lock(mutex_);
     hooks_ = std::move(hooks);
 }
@@ -220,6 +221,7 @@ bool CPlaylistModel::PauseAfterBuiltLine() {
 }
 
 void CPlaylistModel::NotifyInfoChanged() {
+    std::lock_guard calls(hookCallMutex_);
     std::function<void()> hook;
     {
         std::lock_guard lock(mutex_);

@@ -148,6 +148,9 @@ private:
     int current_ = 0;
 
     mutable std::mutex mutex_; // info-line stores, cache, hooks
+    // Held while the scanner calls the info hook, so that once SetHooks
+    // returns no call of the hooks it replaced is still running.
+    std::mutex hookCallMutex_;
     CInfoCache cache_;
     PlaylistHooks hooks_;
 

@@ -3,10 +3,11 @@
 
     highlighted_rows.py <window id> [r,g,b]
 
-Takes a picture of the window and looks for bands of pixel lines in which
-more than four fifths of the window's width have the highlight colour (a
-selected list row spans the list's width; selected text in an edit line
-seldom does). Prints
+Takes a picture of the window and looks for bands of pixel lines whose
+highlight-coloured pixels reach across more than four fifths of the
+window's width and make up more than a third of it: a selected list row
+spans the list's width (its text takes some pixels of the lines it
+crosses); selected text in an edit line spans only the text. Prints
 one line "top bottom" (window coordinates, bottom exclusive) per band, top
 to bottom. Exits 1 when the picture could not be taken.
 """
@@ -43,8 +44,8 @@ def highlighted_bands(window, colour):
     start = None
     for y in range(height):
         line = pixels[y * width * 3:(y + 1) * width * 3]
-        count = sum(1 for x in range(width) if line[x * 3:x * 3 + 3] == target)
-        if count * 5 > width * 4:
+        hits = [x for x in range(width) if line[x * 3:x * 3 + 3] == target]
+        if hits and (hits[-1] - hits[0]) * 5 > width * 4 and len(hits) * 3 > width:
             if start is None:
                 start = y
         elif start is not None:

@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 
 namespace zeb {
@@ -177,6 +179,52 @@ TEST(InfoScanner, StopsWhenAskedAndCanRestart) {
     EXPECT_EQ(model.RemoveMissing().removed, 300);
     EXPECT_TRUE(WaitForScanner(model));
     EXPECT_FALSE(model.StopInfoScanner());
+}
+
+// A window that goes away takes its hooks back; a notice already being
+// delivered must have ended by then, or it would reach a destroyed window.
+TEST(InfoScanner, ReplacingTheHooksWaitsForANoticeBeingDelivered) {
+    CPlaylistModel model;
+    std::mutex m;
+    std::condition_variable changed;
+    bool entered = false, released = false, delivered = false;
+    PlaylistHooks hooks;
+    hooks.infoChanged = [&] {
+        std::unique_lock lock(m);
+        if (entered)
+            return;
+        entered = true;
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::seconds(60), [&] { return released; });
+        delivered = true;
+    };
+    model.SetHooks(hooks);
+    model.Append(Fixture("cbr128.mp3"));
+    model.StartInfoScanner();
+    {
+        std::unique_lock lock(m);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return entered; }));
+    }
+    std::atomic<bool> replaced{false};
+    bool deliveredWhenReplaced = false;
+    std::thread window([&] {
+        model.SetHooks({});
+        replaced = true;
+        std::lock_guard lock(m);
+        deliveredWhenReplaced = delivered;
+    });
+    // Give SetHooks the chance to return early, as it did when it did not
+    // wait; a busy machine only makes the check weaker, never wrong.
+    for (int i = 0; i < 200 && !replaced; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    {
+        std::lock_guard lock(m);
+        released = true;
+    }
+    changed.notify_all();
+    window.join();
+    EXPECT_TRUE(deliveredWhenReplaced);
+    EXPECT_TRUE(WaitForScanner(model));
 }
 
 TEST(InfoScanner, MainThreadBuildsWhileTheScannerRuns) {
