@@ -221,6 +221,7 @@ private:
     int NextAfterTrackEnd(int& attemptsLeft, bool& closing);
     void OnPlayEnded(uint64_t play);
     bool StopEngine();
+    void AfterEntriesRemoved(const RemovalResult& result);
 
     void StartEngine();
     void StartCurrentEntry();

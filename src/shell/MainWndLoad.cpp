@@ -419,19 +419,7 @@ void CMainWnd::LoadUserList(const std::string& userListPath, const std::string& 
 void CMainWnd::RemoveMissingEntries() {
     // Entries move: a search that waits for an address is given up.
     CancelOpenSearch();
-    RemovalResult result = model_.RemoveMissing();
-    if (result.currentRemoved) {
-        StopEngine();
-        if (Count() > 0) {
-            SetCurrentTitles(model_.PathAt(0));
-            player_.SetSource(model_.PathAt(0));
-        } else {
-            host_.CloseInfoWindow();
-        }
-    }
-    host_.RefillPlaylistWindow(false);
-    host_.RedrawPlaylistWindow();
-    Update();
+    AfterEntriesRemoved(model_.RemoveMissing());
 }
 
 void CMainWnd::RemoveDuplicateEntries() {

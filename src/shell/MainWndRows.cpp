@@ -17,6 +17,13 @@ RemovalResult CMainWnd::RemoveEntries(const std::vector<bool>& remove) {
     // Entries move: a search that waits for an address is given up.
     CancelOpenSearch();
     RemovalResult result = model_.RemoveFlaggedEntries(remove);
+    AfterEntriesRemoved(result);
+    return result;
+}
+
+// The current entry's removal stops it and shows entry 0 (not played), or
+// closes what shows the entry when none is left.
+void CMainWnd::AfterEntriesRemoved(const RemovalResult& result) {
     if (result.currentRemoved) {
         StopEngine();
         if (Count() > 0) {
@@ -29,7 +36,6 @@ RemovalResult CMainWnd::RemoveEntries(const std::vector<bool>& remove) {
     host_.RefillPlaylistWindow(false);
     host_.RedrawPlaylistWindow();
     Update();
-    return result;
 }
 
 bool CMainWnd::BeginEntriesMove() {

@@ -172,10 +172,9 @@ private:
     xcb_connection_t* c_;
     const xcb_screen_t* screen_;
     xcb_window_t window_ = XCB_NONE;
-    xcb_atom_t enter_ = XCB_NONE, position_ = XCB_NONE, status_ = XCB_NONE,
-               drop_ = XCB_NONE, finished_ = XCB_NONE, leave_ = XCB_NONE,
-               selection_ = XCB_NONE, actionCopy_ = XCB_NONE, uriList_ = XCB_NONE,
-               targets_ = XCB_NONE, stamp_ = XCB_NONE;
+    xcb_atom_t enter_ = XCB_NONE, position_ = XCB_NONE, status_ = XCB_NONE, drop_ = XCB_NONE,
+               finished_ = XCB_NONE, leave_ = XCB_NONE, selection_ = XCB_NONE,
+               actionCopy_ = XCB_NONE, uriList_ = XCB_NONE, targets_ = XCB_NONE, stamp_ = XCB_NONE;
     std::string uriList_data_;
 };
 

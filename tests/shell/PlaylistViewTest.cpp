@@ -7,6 +7,7 @@
 #include "resources/StringTable.h"
 #include "shell/MainWnd.h"
 #include "support/PlayerFixtures.h"
+#include "support/QuietHost.h"
 
 #include <atomic>
 #include <chrono>
@@ -20,14 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ViewHost : public MainWndHost {
+class ViewHost : public test::QuietHost {
 public:
-    void UpdateStatus(bool) override {}
-    void ShowMessage(int, MessageIcon) override {}
-    void PostToUiThread(std::function<void()>) override {}
-    void RunAfter(int, std::function<void()>) override {}
-    void ExitProgram() override {}
-    void RequestPowerOff() override {}
     void RefillPlaylistWindow(bool appended) override {
         if (view)
             view->Refill(appended);
