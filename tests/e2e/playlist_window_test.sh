@@ -202,6 +202,8 @@ python3 "$HERE/endpoint_client.py" "$endpoint" command 32780 >/dev/null
 check "zeb ends" session_wait_for 200 zeb_ended
 check "the exit remembers the open playlist window" \
     test "$(ini_value "$work/zeb.ini" "$section" PlaylistAtStartup)" = 1
+check "the exit saves the playing row as the current entry" \
+    test "$(ini_value "$work/zeb.ini" "$section" CurrentInPlaylist)" = 3
 check "the exit stores the window's place" \
     test "$(ini_value "$work/zeb.ini" "$section" PlaylistW)" -gt 0
 saved=$(awk -v sec="[$user]" '/^\[/ { insec = (tolower($0) == tolower(sec)); next }
@@ -214,7 +216,8 @@ PREFIX="Списки воспроизведения - "
 start_zeb
 check "the playlist window opens at start when it was open at exit" \
     session_wait_for 200 playlist_shown
-session_wait_for 100 playlist_title_is '.*'
+check "the reopened window selects the current entry" \
+    session_wait_for 100 playlist_title_is '08:(0[89]|1[0-2]) / 31:(4[89]|5[0-3])'
 shoot "$(playlist_window)" playlist-window-russian
 python3 "$HERE/endpoint_client.py" "$endpoint" command 32780 >/dev/null
 session_wait_for 200 zeb_ended
