@@ -1,0 +1,106 @@
+#include "cd/CdDrive.h"
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace zeb {
+
+namespace {
+
+// libcdio reports every unreadable drive or image on standard error; the MCI replies carry
+// the outcome instead. (A null handler would crash libcdio later, hence an empty one.)
+void IgnoreCdioMessage(cdio_log_level_t, const char*) {}
+
+void SilenceCdio() {
+    static std::once_flag once;
+    std::call_once(once, [] { cdio_log_set_handler(IgnoreCdioMessage); });
+}
+
+} // namespace
+
+CdDrive::Kind CdDrive::Classify(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return Kind::None;
+    if (S_ISBLK(info.st_mode))
+        return Kind::Device;
+    if (S_ISREG(info.st_mode))
+        return Kind::Image;
+    return Kind::None;
+}
+
+CdIo_t* CdDrive::OpenHandle(const std::string& path, Kind kind) {
+    SilenceCdio();
+    if (kind == Kind::None)
+        return nullptr;
+    return cdio_open(path.c_str(), kind == Kind::Device ? DRIVER_DEVICE : DRIVER_UNKNOWN);
+}
+
+CdDrive::CdDrive(std::string path, Kind kind) : path_(std::move(path)), kind_(kind) {}
+
+CdDrive::~CdDrive() {
+    Release();
+}
+
+void CdDrive::Release() {
+    if (handle_)
+        cdio_destroy(handle_);
+    handle_ = nullptr;
+    tocRead_ = false;
+    toc_ = {};
+}
+
+const CdToc& CdDrive::Toc() {
+    if (doorOpen_)
+        return toc_;
+    if (!handle_)
+        handle_ = OpenHandle(path_, kind_);
+    if (handle_ && (!tocRead_ || (kind_ == Kind::Device && cdio_get_media_changed(handle_) == 1)))
+        ReadToc();
+    return toc_;
+}
+
+void CdDrive::ReadToc() {
+    toc_ = {};
+    tocRead_ = true;
+    const track_t first = cdio_get_first_track_num(handle_);
+    const track_t count = cdio_get_num_tracks(handle_);
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
+        return;
+    for (int number = first; number < first + count; ++number) {
+        const lsn_t start = cdio_get_track_lsn(handle_, static_cast<track_t>(number));
+        if (start == CDIO_INVALID_LSN)
+            return void(toc_ = {});
+        const bool audio =
+            cdio_get_track_format(handle_, static_cast<track_t>(number)) == TRACK_FORMAT_AUDIO;
+        toc_.tracks.push_back({number, start, audio});
+    }
+    const lsn_t leadout = cdio_get_track_lsn(handle_, CDIO_CDROM_LEADOUT_TRACK);
+    if (leadout == CDIO_INVALID_LSN)
+        return void(toc_ = {});
+    toc_.leadoutLsn = leadout;
+}
+
+void CdDrive::OpenDoor() {
+    doorOpen_ = true;
+    if (kind_ == Kind::Device) {
+        if (!handle_)
+            handle_ = OpenHandle(path_, kind_);
+        if (handle_)
+            cdio_eject_media(&handle_); // frees the handle and sets it to null
+    }
+    Release();
+}
+
+void CdDrive::CloseDoor() {
+    doorOpen_ = false;
+    if (kind_ == Kind::Device) {
+        Release();
+        driver_id_t driver = DRIVER_DEVICE;
+        cdio_close_tray(path_.c_str(), &driver);
+    }
+}
+
+} // namespace zeb

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "cd/CdToc.h"
+
+#include <string>
+
+typedef struct _CdIo CdIo_t;
+
+namespace zeb {
+
+// A CD drive (a device such as /dev/sr0) or a CD image standing in for one (a .cue with its
+// .bin, a .toc or an .nrg), read through libcdio. The table of contents is read when first
+// asked for and again after the drive reports a media change.
+class CdDrive {
+public:
+    enum class Kind { None, Device, Image };
+
+    // What `path` names: a block device, a regular file (an image), or nothing usable.
+    static Kind Classify(const std::string& path);
+    // A new libcdio handle on a device or image, or nullptr; libcdio's messages are silenced.
+    static CdIo_t* OpenHandle(const std::string& path, Kind kind);
+
+    CdDrive(std::string path, Kind kind);
+    ~CdDrive();
+    CdDrive(const CdDrive&) = delete;
+    CdDrive& operator=(const CdDrive&) = delete;
+
+    const std::string& Path() const { return path_; }
+    Kind GetKind() const { return kind_; }
+
+    // The disc's table of contents; empty when no disc is readable (or the door is open).
+    const CdToc& Toc();
+    // Opens the tray (an image just reads as absent until the door is closed again).
+    void OpenDoor();
+    void CloseDoor();
+    bool DoorOpen() const { return doorOpen_; }
+
+private:
+    void ReadToc();
+    void Release();
+
+    std::string path_;
+    Kind kind_;
+    CdIo_t* handle_ = nullptr;
+    CdToc toc_;
+    bool tocRead_ = false;
+    bool doorOpen_ = false;
+};
+
+} // namespace zeb
