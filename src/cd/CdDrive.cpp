@@ -2,8 +2,12 @@
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
+#include <fcntl.h>
+#include <linux/cdrom.h>
 #include <mutex>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeb {
 
@@ -20,6 +24,16 @@ void SilenceCdio() {
 
 } // namespace
 
+bool CdDrive::IsCdDevice(const std::string& path) {
+    // Only CD drives answer the CD capability query; a disk's block device does not.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool cd = ::ioctl(fd, CDROM_GET_CAPABILITY, 0) >= 0;
+    ::close(fd);
+    return cd;
+}
+
 CdDrive::Kind CdDrive::Classify(const std::string& path) {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0)
@@ -29,6 +43,28 @@ CdDrive::Kind CdDrive::Classify(const std::string& path) {
     if (S_ISREG(info.st_mode))
         return Kind::Image;
     return Kind::None;
+}
+
+std::vector<std::string> CdDrive::Devices() {
+    SilenceCdio();
+    std::vector<std::string> devices;
+    char** list = cdio_get_devices(DRIVER_DEVICE);
+    for (char** device = list; device && *device; ++device)
+        devices.emplace_back(*device);
+    cdio_free_device_list(list);
+    return devices;
+}
+
+bool CdDrive::IsDrive(const std::string& path) {
+    switch (Classify(path)) {
+    case Kind::Device:
+        return IsCdDevice(path);
+    case Kind::Image:
+        return !CdDrive(path, Kind::Image).Toc().Empty();
+    case Kind::None:
+        break;
+    }
+    return false;
 }
 
 CdIo_t* CdDrive::OpenHandle(const std::string& path, Kind kind) {

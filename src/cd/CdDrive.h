@@ -3,6 +3,7 @@
 #include "cd/CdToc.h"
 
 #include <string>
+#include <vector>
 
 typedef struct _CdIo CdIo_t;
 
@@ -17,6 +18,11 @@ public:
 
     // What `path` names: a block device, a regular file (an image), or nothing usable.
     static Kind Classify(const std::string& path);
+    // The machine's CD drives (device paths), in the order the system lists them.
+    static std::vector<std::string> Devices();
+    // True when `path` can serve as the CD drive: a CD device (with or without a disc) or an
+    // image that holds a readable disc.
+    static bool IsDrive(const std::string& path);
     // A new libcdio handle on a device or image, or nullptr; libcdio's messages are silenced.
     static CdIo_t* OpenHandle(const std::string& path, Kind kind);
 
@@ -36,6 +42,7 @@ public:
     bool DoorOpen() const { return doorOpen_; }
 
 private:
+    static bool IsCdDevice(const std::string& path);
     void ReadToc();
     void Release();
 

@@ -240,14 +240,11 @@ MciReply MciInterpreter::Open(const Words& words, bool notify) {
     if (Find(alias))
         return Error(kMciErrDuplicateAlias);
 
-    const CdDrive::Kind kind = CdDrive::Classify(path);
-    if (kind == CdDrive::Kind::None)
-        return Error(kMciErrInvalidDeviceName);
-    auto device = std::make_unique<Device>(path, kind);
-    // An image is its disc: one that libcdio cannot read is no drive at all. A device opens
+    // An image is its disc: one that libcdio cannot read is no drive at all. A CD device opens
     // also when it is empty.
-    if (kind == CdDrive::Kind::Image && device->drive.Toc().Empty())
+    if (!CdDrive::IsDrive(path))
         return Error(kMciErrInvalidDeviceName);
+    auto device = std::make_unique<Device>(path, CdDrive::Classify(path));
     devices_[Lower(alias)] = std::move(device);
     if (notify)
         Notify(kMciNotifySuccessful);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -17,6 +18,7 @@ public:
     struct Track {
         long sectors;
         bool audio = true;
+        std::vector<char> pcm = {}; // the track's samples when given, else distinct ones
     };
 
     // Writes <base>.bin and <base>.cue; returns the .cue path.
@@ -32,7 +34,14 @@ public:
                           sector / 75 % 60, sector % 75);
             cue += line;
             for (long i = 0; i < track.sectors; ++i, ++sector) {
-                const std::vector<char> bytes = SectorBytes(sector);
+                std::vector<char> bytes = SectorBytes(sector);
+                if (!track.pcm.empty()) {
+                    std::fill(bytes.begin(), bytes.end(), 0);
+                    const size_t at = static_cast<size_t>(i) * kSectorBytes;
+                    if (at < track.pcm.size())
+                        std::copy_n(track.pcm.begin() + static_cast<long>(at),
+                                    std::min(kSectorBytes, track.pcm.size() - at), bytes.begin());
+                }
                 bin.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             }
         }

@@ -222,6 +222,15 @@ TEST_F(MciInterpreterTest, MissingDrivesAndUnknownCommandsGiveErrors) {
     test::WriteFile(dir_.File("junk.cue"), "this is no cue sheet\n");
     EXPECT_EQ(mci_.Send("open " + dir_.File("junk.cue") + " type cdaudio alias zeb").error,
               kMciErrInvalidDeviceName);
+    // A disk's block device is no CD drive.
+    for (const auto& entry : std::filesystem::directory_iterator("/dev")) {
+        if (entry.is_block_file()) {
+            EXPECT_EQ(mci_.Send("open " + entry.path().string() + ": type cdaudio alias zeb").error,
+                      kMciErrInvalidDeviceName)
+                << entry.path();
+            break;
+        }
+    }
     EXPECT_EQ(mci_.Send("status zeb number of tracks").error, kMciErrInvalidDeviceName);
     EXPECT_EQ(mci_.Send("play zeb from 1 to 2 notify").error, kMciErrInvalidDeviceName);
 
