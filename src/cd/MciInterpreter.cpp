@@ -357,14 +357,27 @@ MciReply MciInterpreter::Play(Device& device, const Words& args, bool notify) {
             return Error(error);
         (args[i] == "from" ? from : to) = lsn;
     }
+    const long runEnd = AudioRunEnd(toc, from);
+    to = to < 0 ? runEnd : std::min(to, runEnd);
+    if (from > to)
+        return Error(kMciErrOutOfRange);
+    if (from == to)
+        return PlayNothing(device, from, notify);
     const CdTrack* first = toc.Find(toc.TrackAt(from));
     if (!first || !first->audio)
         return Error(kMciErrHardware);
-    const long runEnd = AudioRunEnd(toc, from);
-    to = to < 0 ? runEnd : std::min(to, runEnd);
-    if (from >= to)
-        return Error(kMciErrOutOfRange);
     return StartPlaying(device, from, to, notify);
+}
+
+MciReply MciInterpreter::PlayNothing(Device& device, long atLsn, bool notify) {
+    // An empty range (a seek to the very end of a track) is played at once, so the owner's
+    // notification still moves on to the next track.
+    EndPlayback(device, kMciNotifySuperseded);
+    device.mode = Mode::Stopped;
+    device.positionLsn = atLsn;
+    if (notify)
+        Notify(kMciNotifySuccessful);
+    return Reply({});
 }
 
 MciReply MciInterpreter::StartPlaying(Device& device, long fromLsn, long toLsn, bool notify) {

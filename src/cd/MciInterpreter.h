@@ -71,6 +71,7 @@ private:
     MciReply Stop(Device& device);
     MciReply Seek(Device& device, const Words& args);
 
+    MciReply PlayNothing(Device& device, long atLsn, bool notify);
     MciReply StartPlaying(Device& device, long fromLsn, long toLsn, bool notify);
     // Ends the current playback; its pending notification gets `code`.
     void EndPlayback(Device& device, int code);

@@ -170,6 +170,11 @@ TEST_F(MciInterpreterTest, PlaysARangeIntoAWavFileAndNotifiesOnceAtItsEnd) {
     const std::string played = WavData(wav);
     EXPECT_EQ(played.size(), expected.size());
     EXPECT_TRUE(played == expected) << "the samples differ from the disc's";
+
+    // Seeking to the very end of a track plays nothing, but still completes.
+    Ask("play zeb from 3:00:20 to 4 notify");
+    EXPECT_EQ(log_.WaitFor(2), (std::vector<int>{kMciNotifySuccessful, kMciNotifySuccessful}));
+    EXPECT_EQ(Ask("status zeb mode"), "stopped");
 }
 
 TEST_F(MciInterpreterTest, PauseKeepsThePositionHeardAndPlayResumesFromIt) {
