@@ -1,5 +1,6 @@
 #include "cd/CdPlayback.h"
 
+#include "cd/CdTime.h"
 #include "engine/EngineError.h"
 #include "engine/ThreadPriority.h"
 
@@ -28,6 +29,7 @@ CdPlayback::~CdPlayback() {
 bool CdPlayback::Start(const std::string& path, CdDrive::Kind kind, long fromLsn, long toLsn,
                        const WaveOutConfig& output, EndCallback onEnd) {
     Stop();
+    stop_ = false;
     CdIo_t* disc = CdDrive::OpenHandle(path, kind);
     if (!disc)
         return false;
@@ -48,7 +50,6 @@ bool CdPlayback::Start(const std::string& path, CdDrive::Kind kind, long fromLsn
     onEnd_ = std::move(onEnd);
     heardLsn_ = fromLsn;
     draining_ = false;
-    stop_ = false;
     finished_ = false;
     thread_ = std::thread(&CdPlayback::Run, this, disc, std::move(out));
     return true;
@@ -66,12 +67,11 @@ void CdPlayback::Stop() {
 long CdPlayback::PositionLsn() const {
     if (!draining_)
         return heardLsn_;
-    const auto elapsed = std::chrono::steady_clock::now().time_since_epoch().count() - drainStart_;
-    const long sectors = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               std::chrono::steady_clock::duration(elapsed))
-                                               .count() *
-                                           75 / 1000);
-    return std::min(toLsn_, drainBaseLsn_ + sectors);
+    using namespace std::chrono;
+    const auto elapsed = duration_cast<milliseconds>(steady_clock::now().time_since_epoch() -
+                                                     steady_clock::duration(drainStart_.load()));
+    return std::min(toLsn_,
+                    drainBaseLsn_ + static_cast<long>(elapsed.count()) * kCdFramesPerSecond / 1000);
 }
 
 void CdPlayback::Run(CdIo_t* disc, std::unique_ptr<CWaveOut> output) {
