@@ -41,6 +41,16 @@ size_t PrefixBytes(std::string_view s, size_t characters) {
     return i;
 }
 
+bool IsUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t length = CharacterLength(s, i);
+        if (length == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 size_t CharacterCount(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size(); i += CharacterLength(s, i))
@@ -97,7 +107,8 @@ bool EnsureFolderOf(const std::string& path) {
 
 } // namespace
 
-CdTitleDatabase::CdTitleDatabase(std::string path) : ini_(std::move(path)) {}
+CdTitleDatabase::CdTitleDatabase(std::string path, TextDecoder legacyDecoder)
+    : ini_(std::move(path)), legacyDecoder_(std::move(legacyDecoder)) {}
 
 std::string CdTitleDatabase::DefaultPath() {
     return UserConfigFolder() + "CDPLAYER.INI";
@@ -125,6 +136,8 @@ std::string CdTitleDatabase::DiscKey(const std::string& identityReply) {
 std::string CdTitleDatabase::Read(const std::string& key, const std::string& name,
                                   const std::string& defaultValue) const {
     std::string value = ini_.GetString(key, name, defaultValue);
+    if (legacyDecoder_ && !IsUtf8(value))
+        value = legacyDecoder_(value);
     value.resize(PrefixBytes(value, kValueCharacters));
     return value;
 }

@@ -1,5 +1,6 @@
 #include "cd/CdTitleDatabase.h"
 
+#include "playlist/AnsiCodePage.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,14 @@ TEST_F(CdTitleDatabaseTest, ValuesAreCutTo255Characters) {
     CdTitleDatabase db(path_);
     EXPECT_EQ(db.Artist("1", true), std::string(255, 'a'));
     EXPECT_EQ(db.TrackName("1", 1), accents.substr(0, 2 * 255));
+}
+
+TEST_F(CdTitleDatabaseTest, ValuesInACodePageAreReadAsUtf8) {
+    WriteFile(path_, "[1]\nArtist=Bj\xF6rk\nTitle=Sigur R\xC3\xB3s\n");
+    SetAnsiCodePageForLanguage(0);
+    CdTitleDatabase db(path_, AnsiToUtf8);
+    EXPECT_EQ(db.Artist("1", true), "Bj\xC3\xB6rk");
+    EXPECT_EQ(db.Title("1", true), "Sigur R\xC3\xB3s");
 }
 
 TEST_F(CdTitleDatabaseTest, NameForms) {
