@@ -2,7 +2,9 @@
 
 #include "platform/IniFile.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zeb {
@@ -19,13 +21,18 @@ namespace zeb {
 // atomically under a lock and keeps every other section and line as it was.
 // Section and key names compare without regard to letter case. Values read
 // are cut to 255 characters, as the classic 256-byte profile buffers did.
-// Text is UTF-8. Safe to use from several threads.
+// Text is UTF-8; a value that is not (written by a program of another
+// system in a single-byte code page) is taken through the legacy decoder
+// when one is given. Safe to use from several threads.
 class CdTitleDatabase {
 public:
     // The key of "no disc": a disc identity without digits.
     static constexpr const char* kNoDisc = "0";
 
-    explicit CdTitleDatabase(std::string path);
+    // Turns a value that is not UTF-8 into UTF-8.
+    using TextDecoder = std::function<std::string(std::string_view)>;
+
+    explicit CdTitleDatabase(std::string path, TextDecoder legacyDecoder = {});
 
     // $XDG_CONFIG_HOME/zeb/CDPLAYER.INI, or ~/.config/zeb/CDPLAYER.INI when
     // XDG_CONFIG_HOME is unset or not absolute.
@@ -91,6 +98,7 @@ private:
                    const std::vector<std::string>& trackNames);
 
     IniFile ini_;
+    TextDecoder legacyDecoder_;
 };
 
 } // namespace zeb
