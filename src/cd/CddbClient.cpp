@@ -9,7 +9,8 @@ namespace zeb {
 
 namespace {
 
-constexpr int kLowestNice = 19;
+// The lowest of the thread priority steps the engine's threads use.
+constexpr int kLowestPriorityStep = -2;
 
 std::string DiscKeyOf(MciDevice& mci) {
     MciReply identity = mci.Send("info zeb identity");
@@ -51,7 +52,7 @@ void CddbClient::Stop() {
 
 void CddbClient::Run(const DiscToc& toc, const std::string& key, const Settings& settings) {
     NameCurrentThread("zeb-cddb");
-    SetThreadNice(CurrentThreadId(), kLowestNice);
+    SetThreadNice(CurrentThreadId(), NiceForPriorityStep(kLowestPriorityStep));
     bool declined = false;
     std::optional<CddbDisc> disc = LookUp(toc, settings, declined);
     bool stored = disc && database_.StoreDisc(key, disc->artist, disc->title, disc->trackNames);

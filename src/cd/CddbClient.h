@@ -31,6 +31,8 @@ public:
     using MessageCallback = std::function<void(int stringId)>;
     // Picks one of several matches of an inexact query, on the worker: the
     // index of the match to read, or nothing to give up without a message.
+    // The worker waits for it, and so does a Stop meanwhile: a chooser that
+    // asks the user must return when the lookup is no longer wanted.
     using MatchChooser = std::function<std::optional<size_t>(const std::vector<CddbMatch>&)>;
 
     CddbClient(CdTitleDatabase& database, MessageCallback showMessage, CddbHttpLimits limits = {});
