@@ -207,7 +207,7 @@ TEST_F(CddbClientTest, Latin1NamesAreStoredAsUtf8AndSplitTitlesJoined) {
     EXPECT_EQ(Stored("NumTracks"), "3");
 }
 
-TEST_F(CddbClientTest, SilentServerEndsTheLookupWithinItsBoundAndStoppingIsPrompt) {
+TEST_F(CddbClientTest, SilentServerNeverHoldsALookup) {
     StartServer("stall");
     auto bounded = MakeClient({std::chrono::milliseconds(2000), std::chrono::milliseconds(1500)});
     LookUp(*bounded);
@@ -224,6 +224,14 @@ TEST_F(CddbClientTest, SilentServerEndsTheLookupWithinItsBoundAndStoppingIsPromp
     EXPECT_FALSE(patient->Running());
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Stored("Title"), "<none>");
+
+    // A new lookup while one hangs ends the old one and runs on its own.
+    ASSERT_TRUE(patient->Start(drive_, Settings()));
+    std::unique_ptr<test::ServerProcess> stalling = std::move(server_);
+    StartServer("exact");
+    LookUp(*patient);
+    EXPECT_EQ(database_.Title(key_, false), "Long Evenings");
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(CddbClientTest, DiscWithoutTracksStartsNothing) {
