@@ -55,7 +55,8 @@ void CddbClient::Run(const DiscToc& toc, const std::string& key, const Settings&
     SetThreadNice(CurrentThreadId(), NiceForPriorityStep(kLowestPriorityStep));
     bool declined = false;
     std::optional<CddbDisc> disc = LookUp(toc, settings, declined);
-    bool stored = disc && database_.StoreDisc(key, disc->artist, disc->title, disc->trackNames);
+    bool stored =
+        disc && !stop_ && database_.StoreDisc(key, disc->artist, disc->title, disc->trackNames);
     if (!stored && !declined && !stop_ && showMessage_)
         showMessage_(IDS_CDDB_FAILED);
     running_ = false;
