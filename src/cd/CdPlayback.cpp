@@ -38,9 +38,8 @@ bool CdPlayback::Start(const std::string& path, CdDrive::Kind kind, long fromLsn
     out->SetInterrupt(&stop_);
     try {
         out->Open(kRate, kChannels, kBits);
-        // The output trims the start of its first block for the MP3 decoder; an empty first
-        // block takes that trim, so every sample of the disc is heard.
-        out->Write(nullptr, 0);
+        // Every sample of the disc is heard: no start-up trim as for a decoder.
+        out->ClearFirstBlockTrim();
     } catch (const EngineError&) {
         cdio_destroy(disc);
         return false;

@@ -79,6 +79,9 @@ public:
     void Collect();
     // Drops the first kFirstBlockTrim bytes of the next block (after a seek).
     void SetFirstBlockTrim() { trimFirstBlock_ = true; }
+    // Keeps every byte of the first block: for sources whose first samples
+    // are real audio (CD sectors), unlike a decoder's start-up output.
+    void ClearFirstBlockTrim() { trimFirstBlock_ = false; }
 
     bool IsOpen() const { return opened_; }
     // The rate the output was opened with: the one asked for, or the nearest
