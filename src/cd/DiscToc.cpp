@@ -59,14 +59,15 @@ DiscToc ReadDiscToc(MciDevice& mci) {
     if (count <= 0)
         return toc;
     mci.Send("set zeb time format msf");
-    int total = 0;
+    // Servers match a query by the tracks' absolute frame addresses (the
+    // lead-in of two seconds included) and the lead-out's time, as every
+    // client sends them; offsets counted from zero would miss discs.
     for (int track = 1; track <= count; ++track) {
         toc.starts.push_back(TrackMsf(mci, "position", track));
-        toc.offsets.push_back(total);
-        total += ToFrames(TrackMsf(mci, "length", track));
+        toc.offsets.push_back(ToFrames(toc.starts.back()));
     }
-    toc.totalSeconds = total / kFramesPerSecond;
     toc.leadOut = LeadOut(toc.starts.back(), TrackMsf(mci, "length", count));
+    toc.totalSeconds = ToFrames(toc.leadOut) / kFramesPerSecond;
     mci.Send("set zeb time format tmsf");
     return toc;
 }

@@ -16,9 +16,9 @@ struct Msf {
 // The table of contents a CDDB lookup is made from.
 struct DiscToc {
     std::vector<Msf> starts;  // absolute start of each track, track 1 first
-    std::vector<int> offsets; // frames before each track: the sum of the earlier lengths
+    std::vector<int> offsets; // absolute start of each track in frames, as servers expect
     Msf leadOut;              // one frame past the end of the last track
-    int totalSeconds = 0;     // all track lengths together, in whole seconds
+    int totalSeconds = 0;     // the lead-out's absolute time in whole seconds
 
     int TrackCount() const { return static_cast<int>(starts.size()); }
 };

@@ -31,12 +31,11 @@ const std::string kEmail = "me@example.org";
 //   track 1 starts 00:02:00, length 05:08:20 = 23120 frames
 //   track 2 starts 05:10:20, length 03:50:54 = 17304 frames
 //   track 3 starts 09:00:74, length 04:00:01 = 18001 frames
-// Offsets (sums of the earlier lengths) 0, 23120, 40424; all lengths 58425
-// frames = 779 s. Lead-out ((4 + 9) * 60 + 0 + 0) * 75 + 1 + 74 + 1 = 58576
-// frames = 13:01:01. Disc id: the start seconds 2, 310, 540 have the digit
-// sums 2 + 4 + 9 = 15 = 0x0f; playing time 781 - 2 = 779 s = 0x030b; three
-// tracks: 0f030b03.
-const std::string kQuery = "cddb+query+0f030b03+3+0+23120+40424+779";
+// Offsets (absolute frames) 150, 23270, 40574. Lead-out
+// ((4 + 9) * 60 + 0 + 0) * 75 + 1 + 74 + 1 = 58576 frames = 13:01:01 = 781 s.
+// Disc id: the start seconds 2, 310, 540 have the digit sums 2 + 4 + 9 = 15 =
+// 0x0f; playing time 781 - 2 = 779 s = 0x030b; three tracks: 0f030b03.
+const std::string kQuery = "cddb+query+0f030b03+3+150+23270+40574+781";
 
 // An MCI CD drive answering the table-of-contents commands for the disc
 // above. Track addresses are only given in MSF, as the real device answers

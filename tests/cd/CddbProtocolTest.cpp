@@ -38,11 +38,11 @@ TEST(CddbProtocolTest, TrackNamesKeepTheirIndexAndIgnoreBadKeys) {
 TEST(CddbProtocolTest, OneTrackQueryAndAnAddressWithoutAt) {
     DiscToc toc;
     toc.starts = {Msf{0, 2, 0}};
-    toc.offsets = {0};
+    toc.offsets = {150};
     toc.leadOut = Msf{3, 2, 5};
-    toc.totalSeconds = 180;
+    toc.totalSeconds = 182;
     EXPECT_EQ(CddbQueryUrl("cddb.example:8880", "local only", toc),
-              "http://cddb.example:8880/~cddb/cddb.cgi?cmd=cddb+query+0200b401+1+0+180"
+              "http://cddb.example:8880/~cddb/cddb.cgi?cmd=cddb+query+0200b401+1+150+182"
               "&hello=local%20only+ZEB+FINAL&proto=1");
     CddbMatch match{"new age", "0200b401", ""};
     EXPECT_EQ(
