@@ -62,24 +62,6 @@ std::string TrackKey(int track) {
     return std::to_string(track - 1);
 }
 
-// An order item as the classic atoi reads it: leading blanks, an optional
-// sign and the digits that follow; 0 when there are none.
-int64_t LeadingInteger(std::string_view item) {
-    size_t i = 0;
-    while (i < item.size() && IsBlank(item[i]))
-        ++i;
-    bool negative = false;
-    if (i < item.size() && (item[i] == '-' || item[i] == '+'))
-        negative = item[i++] == '-';
-    int64_t value = 0;
-    for (; i < item.size() && item[i] >= '0' && item[i] <= '9'; ++i) {
-        value = value * 10 + (item[i] - '0');
-        if (value > kMaxCdTrack)
-            break; // already beyond any track; more digits change nothing
-    }
-    return negative ? -value : value;
-}
-
 // The order text's items: after trimming, the text between single spaces,
 // so two spaces in a row give an empty item.
 std::vector<std::string_view> OrderItems(std::string_view text) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,21 @@ inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
             return false;
     }
     return true;
+}
+
+// The number a text starts with, as atoi reads it: leading blanks, a sign,
+// then digits; 0 when there are none. Held within the int range.
+inline long LeadingInteger(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && IsBlank(text[at]))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
+    long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        value = std::min<long>(value * 10 + (text[at] - '0'), INT_MAX);
+    return negative ? -value : value;
 }
 
 inline std::string AsciiLowered(std::string_view s) {

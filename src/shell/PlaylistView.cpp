@@ -18,21 +18,6 @@ constexpr int kStringTitlePrefix = 6;
 // An info line ends in " (mm:ss)".
 constexpr size_t kLengthSuffix = 8;
 
-// The number a text starts with, as atoi reads it: leading blanks, a sign,
-// then digits; 0 when there are none.
-long LeadingNumber(std::string_view text) {
-    size_t at = 0;
-    while (at < text.size() && IsBlank(text[at]))
-        ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-        negative = text[at++] == '-';
-    long value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
-        value = std::min<long>(value * 10 + (text[at] - '0'), INT_MAX);
-    return negative ? -value : value;
-}
-
 // The playing time an info line gives: minutes between the last '(' and the
 // last ':', seconds in the two characters after that ':'.
 long LineSeconds(std::string_view info) {
@@ -41,9 +26,9 @@ long LineSeconds(std::string_view info) {
         return 0;
     size_t paren = info.rfind('(');
     long minutes = paren != std::string_view::npos && paren < colon
-                       ? LeadingNumber(info.substr(paren + 1, colon - paren - 1))
+                       ? LeadingInteger(info.substr(paren + 1, colon - paren - 1))
                        : 0;
-    long seconds = LeadingNumber(info.substr(colon + 1, 2));
+    long seconds = LeadingInteger(info.substr(colon + 1, 2));
     return minutes * 60 + seconds;
 }
 
@@ -433,13 +418,21 @@ void PlaylistView::InvertSelection() {
 
 // ------------------------------------------------------------ mouse
 
-void PlaylistView::LeftPress(int row, bool shift, bool ctrl) {
+// What both buttons do first: the pressed row (-1 outside the rows)
+// becomes the drag anchor, and a press without Shift or Ctrl clears the
+// selection.
+int PlaylistView::BeginPress(int row, bool shift, bool ctrl) {
     SyncRows();
     if (row >= Count())
         row = -1;
     dragAnchor_ = row;
     if (!shift && !ctrl)
         ClearSelection();
+    return row;
+}
+
+void PlaylistView::LeftPress(int row, bool shift, bool ctrl) {
+    row = BeginPress(row, shift, ctrl);
     if (shift && row >= 0 && row != caret_) {
         ClearSelection();
         SelectRange(row, caret_);
@@ -454,12 +447,7 @@ void PlaylistView::LeftPress(int row, bool shift, bool ctrl) {
 }
 
 void PlaylistView::RightPress(int row, bool shift, bool ctrl) {
-    SyncRows();
-    if (row >= Count())
-        row = -1;
-    dragAnchor_ = row;
-    if (!shift && !ctrl)
-        ClearSelection();
+    row = BeginPress(row, shift, ctrl);
     if (shift) {
         if (row >= 0 && row != caret_) {
             ClearSelection();
@@ -623,7 +611,7 @@ void PlaylistView::Navigate(NavKey key) {
 void PlaylistView::Find(const std::string& text) {
     if (text.empty())
         return;
-    long number = LeadingNumber(text);
+    long number = LeadingInteger(text);
     if (number > 0 && number <= Count()) {
         SelectOnly(int(number - 1));
         return;

@@ -172,6 +172,7 @@ private:
     void GrowMarks();
     void SyncRows();
     int MaxTop() const;
+    int BeginPress(int row, bool shift, bool ctrl);
     void Select(int row, bool on);
     void ClearSelection();
     void SelectRange(int from, int to);

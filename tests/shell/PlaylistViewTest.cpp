@@ -6,12 +6,12 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "shell/MainWnd.h"
+#include "support/DeferredJobs.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -31,21 +31,13 @@ public:
     // Folder scans wait until the test finishes them, as a thread would
     // finish them some time later.
     void RunInBackground(std::function<void()> work, std::function<void()> done) override {
-        jobs.push_back({std::move(work), std::move(done)});
+        jobs.Add(std::move(work), std::move(done));
     }
-    bool FinishOldestJob() {
-        if (jobs.empty())
-            return false;
-        auto [work, done] = std::move(jobs.front());
-        jobs.pop_front();
-        work();
-        done();
-        return true;
-    }
+    bool FinishOldestJob() { return jobs.FinishOldest(); }
 
     PlaylistView* view = nullptr;
     int infoWindowCloses = 0;
-    std::deque<std::pair<std::function<void()>, std::function<void()>>> jobs;
+    test::DeferredJobs jobs;
 };
 
 class RecordingListener : public PlaylistViewListener {

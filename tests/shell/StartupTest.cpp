@@ -5,10 +5,10 @@
 #include "resources/ResourceIds.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWnd.h"
+#include "support/DeferredJobs.h"
 #include "support/PlayerFixtures.h"
 #include "support/QuietHost.h"
 
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -213,18 +213,10 @@ TEST(MountPointTest, MountPointsStandForDriveRoots) {
 class DeferringHost : public HandoverHost {
 public:
     void RunInBackground(std::function<void()> work, std::function<void()> done) override {
-        jobs.push_back({std::move(work), std::move(done)});
+        jobs.Add(std::move(work), std::move(done));
     }
-    bool FinishOldestJob() {
-        if (jobs.empty())
-            return false;
-        auto [work, done] = std::move(jobs.front());
-        jobs.pop_front();
-        work();
-        done();
-        return true;
-    }
-    std::deque<std::pair<std::function<void()>, std::function<void()>>> jobs;
+    bool FinishOldestJob() { return jobs.FinishOldest(); }
+    test::DeferredJobs jobs;
 };
 
 std::vector<std::string> PathsOf(const CMainWnd& wnd) {
