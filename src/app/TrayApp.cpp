@@ -709,6 +709,13 @@ void TrayApp::RememberPlaylistWindow() {
         playlistWindow_->StorePlacement();
 }
 
+// The open windows' places and start-up flags, for a save while they stay open.
+void TrayApp::RememberToolWindows() {
+    RememberPlaylistWindow();
+    if (infoWindow_)
+        infoWindow_->StorePosition();
+}
+
 void TrayApp::RedrawPlaylistWindow() {
     if (playlistWindow_)
         playlistWindow_->Redraw();
@@ -846,16 +853,14 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
-    RememberPlaylistWindow();
-    if (infoWindow_)
-        infoWindow_->StorePosition();
+    RememberToolWindows();
     SaveFiles();
 }
 
 void TrayApp::SaveForSession() {
     if (shutDown_ || !wnd_)
         return;
-    RememberPlaylistWindow();
+    RememberToolWindows();
     SaveFiles();
 }
 

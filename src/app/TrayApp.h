@@ -137,6 +137,7 @@ private:
     void DestroyPlaylistWindows();
     // PlaylistAtStartup and the window's placement, for saving.
     void RememberPlaylistWindow();
+    void RememberToolWindows();
     // Command 32809: closes the information window when it is open, opens it
     // otherwise (only with entries in the list).
     void ToggleMp3Info();
