@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFiles.h"
 #include "platform/TextUtil.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 
@@ -13,50 +14,6 @@ constexpr size_t kValueCharacters = 255; // a 256-byte profile buffer
 constexpr size_t kMenuNameLimit = 40;
 constexpr size_t kMenuNameKept = 37;
 constexpr int kMaxCdTrack = 99;
-
-// Length of the UTF-8 sequence starting at s[i]; 1 for a byte that starts
-// no valid sequence, so text in a single-byte code page counts byte by byte.
-size_t CharacterLength(std::string_view s, size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    size_t length = lead < 0x80                   ? 1
-                    : lead >= 0xF0 && lead < 0xF5 ? 4
-                    : lead >= 0xE0                ? 3
-                    : lead >= 0xC2                ? 2
-                                                  : 1;
-    if (lead >= 0xF5 || i + length > s.size())
-        return 1;
-    for (size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-            return 1;
-    }
-    return length;
-}
-
-// The byte length of the first `characters` characters of s (all of s when
-// it has fewer).
-size_t PrefixBytes(std::string_view s, size_t characters) {
-    size_t i = 0;
-    for (size_t n = 0; n < characters && i < s.size(); ++n)
-        i += CharacterLength(s, i);
-    return i;
-}
-
-bool IsUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t length = CharacterLength(s, i);
-        if (length == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-size_t CharacterCount(std::string_view s) {
-    size_t n = 0;
-    for (size_t i = 0; i < s.size(); i += CharacterLength(s, i))
-        ++n;
-    return n;
-}
 
 std::string TrackKey(int track) {
     return std::to_string(track - 1);
@@ -118,9 +75,9 @@ std::string CdTitleDatabase::DiscKey(const std::string& identityReply) {
 std::string CdTitleDatabase::Read(const std::string& key, const std::string& name,
                                   const std::string& defaultValue) const {
     std::string value = ini_.GetString(key, name, defaultValue);
-    if (legacyDecoder_ && !IsUtf8(value))
+    if (legacyDecoder_ && !IsValidUtf8(value))
         value = legacyDecoder_(value);
-    value.resize(PrefixBytes(value, kValueCharacters));
+    value.resize(Utf8PrefixBytes(value, kValueCharacters));
     return value;
 }
 
@@ -225,8 +182,8 @@ std::string CdTitleDatabase::NowPlayingName(const std::string& key, int track) c
 
 std::string CdTitleDatabase::MenuText(const std::string& name) {
     std::string shortened = name;
-    if (CharacterCount(name) > kMenuNameLimit)
-        shortened = name.substr(0, PrefixBytes(name, kMenuNameKept)) + "...";
+    if (Utf8CharacterCount(name) > kMenuNameLimit)
+        shortened = name.substr(0, Utf8PrefixBytes(name, kMenuNameKept)) + "...";
     std::string text;
     for (char c : shortened) {
         text += c;

@@ -3,6 +3,7 @@
 #include "cd/DiscId.h"
 #include "cd/DiscToc.h"
 #include "platform/TextUtil.h"
+#include "platform/Utf8.h"
 
 #include <charconv>
 #include <map>
@@ -97,26 +98,6 @@ void SplitDiscTitle(std::string_view text, CddbDisc& disc) {
     disc.title = std::string(Trim(text.substr(text.rfind('/') + 1)));
 }
 
-bool IsUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int follow = c < 0x80         ? 0
-                     : (c >> 5) == 6  ? 1
-                     : (c >> 4) == 14 ? 2
-                     : (c >> 3) == 30 ? 3
-                                      : -1;
-        if (follow < 0 || (follow == 1 && c < 0xC2) || i + follow >= text.size())
-            return false;
-        for (int k = 1; k <= follow; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += follow + 1;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string CddbHello(std::string_view email, std::string_view version) {
@@ -207,7 +188,7 @@ std::optional<CddbDisc> ParseReadReply(const std::vector<std::string>& lines) {
 }
 
 std::string CddbTextToUtf8(std::string_view text) {
-    if (IsUtf8(text))
+    if (IsValidUtf8(text))
         return std::string(text);
     std::string out;
     for (unsigned char c : text) {

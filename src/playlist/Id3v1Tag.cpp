@@ -67,43 +67,6 @@ void PutField(std::string& block, size_t offset, size_t size, std::string_view t
     block.replace(offset, cut.size(), cut);
 }
 
-// Length in bytes of the UTF-8 sequence starting at s[i], or 0 when it is
-// not a well-formed sequence.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80)
-        return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > s.size())
-        return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (size_t k = 2; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-    }
-    return length;
-}
-
 // Opens the file for reading and writing; a file without the owner's write
 // bit gets it until the returned guard goes, which puts the old mode back.
 class WritableFile {
@@ -254,16 +217,6 @@ bool RemoveId3v1(const std::string& path) {
 
 std::string Id3v1DisplayText(std::string_view field) {
     return Id3v1TextToUtf8(Trim(field));
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size();) {
-        const size_t length = Utf8SequenceLength(bytes, i);
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
 }
 
 std::string Id3v1TextToUtf8(std::string_view bytes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Utf8.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -61,8 +63,5 @@ std::string Id3v1TextToUtf8(std::string_view bytes);
 
 // UTF-8 text cut to at most maxBytes without splitting a character.
 std::string CutUtf8(std::string_view text, size_t maxBytes);
-
-// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
-bool IsValidUtf8(std::string_view bytes);
 
 } // namespace zeb

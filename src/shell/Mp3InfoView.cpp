@@ -2,6 +2,7 @@
 
 #include "engine/InputStream.h"
 #include "platform/TextUtil.h"
+#include "platform/Utf8.h"
 #include "playlist/Genres.h"
 #include "playlist/Id3v1Tag.h"
 
@@ -14,15 +15,9 @@ namespace {
 
 constexpr size_t kShownNameChars = 30;
 
-// The text cut to its first `chars` characters (UTF-8 code points).
+// The text cut to its first `chars` characters.
 std::string CutCharacters(std::string_view text, size_t chars) {
-    size_t at = 0;
-    for (size_t count = 0; at < text.size() && count < chars; ++count) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
-            ++at;
-    }
-    return std::string(text.substr(0, at));
+    return std::string(text.substr(0, Utf8PrefixBytes(text, chars)));
 }
 
 // The path without an ".mp3" ending (the three characters after the last
