@@ -287,11 +287,21 @@ void CdController::SetOutputFor(int track) {
     mci_.SetOutput(config);
 }
 
+// Each play that starts ends in exactly one notice, in the order of the
+// plays; counting them tells the notice of the latest play from those of
+// plays replaced since, which may still wait in the interface's queue.
+uint32_t CdController::SendPlay(const std::string& command) {
+    const uint32_t error = mci_.Send(command).error;
+    if (error == 0)
+        ++playsSent_;
+    return error;
+}
+
 uint32_t CdController::StartTrack(int track, int count) {
     SetOutputFor(track);
     if (track < count)
-        return mci_.Send(Format("play zeb from %d to %d notify", track, track + 1)).error;
-    return mci_.Send(Format("play zeb from %d notify", track)).error;
+        return SendPlay(Format("play zeb from %d to %d notify", track, track + 1));
+    return SendPlay(Format("play zeb from %d notify", track));
 }
 
 bool CdController::StartAndMark(int track, int count) {
@@ -309,9 +319,9 @@ void CdController::Resume() {
     const int track = int(LeadingInteger(position));
     SetOutputFor(track);
     if (track < TrackCount())
-        mci_.Send(Format("play zeb from %s to %d notify", position.c_str(), track + 1));
+        SendPlay(Format("play zeb from %s to %d notify", position.c_str(), track + 1));
     else
-        mci_.Send(Format("play zeb from %s notify", position.c_str()));
+        SendPlay(Format("play zeb from %s notify", position.c_str()));
 }
 
 void CdController::Play() {
@@ -393,7 +403,7 @@ void CdController::Seek(int seconds) {
         mci_.Send(
             Format("play zeb from %d:%d:%d to %d notify", track_, at / 60, at % 60, track_ + 1));
     else
-        mci_.Send(Format("play zeb from %d:%d:%d notify", track_, at / 60, at % 60));
+        SendPlay(Format("play zeb from %d:%d:%d notify", track_, at / 60, at % 60));
     state_ = Playing;
     trackStarted_ = true;
     Refresh();
@@ -417,7 +427,7 @@ bool CdController::LookUpTitles() {
 // ------------------------------------------------------------------ notices
 
 void CdController::OnNotify(int code) {
-    if (!Active())
+    if (++noticesSeen_ < playsSent_ || !Active())
         return;
     if (code == kMciNotifySuccessful) {
         AfterTrack();
@@ -480,7 +490,7 @@ void CdController::RestartDisc() {
     if (count < 2) {
         track_ = 1;
         SetOutputFor(1);
-        result = mci_.Send("play zeb from 1 notify").error;
+        result = SendPlay("play zeb from 1 notify");
     } else {
         // The first track goes "to" the next one, or to the end when it is the last.
         track_ = PickAudio(-1, count, true, false);

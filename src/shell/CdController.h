@@ -134,6 +134,7 @@ private:
     // Starts track `track` on its own ("to" the next track, or to the end of
     // the disc for the last one); the MCI result.
     uint32_t StartTrack(int track, int count);
+    uint32_t SendPlay(const std::string& command);
     bool StartAndMark(int track, int count);
     void Resume();
     void SetOutputFor(int track);
@@ -159,6 +160,8 @@ private:
     // Counts commands; a step waiting for the gap is dropped when a command
     // came meanwhile.
     uint64_t commandSerial_ = 0;
+    uint64_t playsSent_ = 0;
+    uint64_t noticesSeen_ = 0;
 };
 
 } // namespace zeb
