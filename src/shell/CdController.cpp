@@ -392,21 +392,33 @@ void CdController::PlayTrack(int track) {
 }
 
 void CdController::Seek(int seconds) {
-    ++commandSerial_;
     const std::string position = mci_.Send("status zeb position").text;
     const int track = int(LeadingInteger(position));
     const int length = LengthSeconds(mci_.Send(Format("status zeb length track %d", track)).text);
-    const int at = std::clamp(InTrackSeconds(position) + seconds, 0, std::max(length, 0));
-    const int count = TrackCount();
-    SetOutputFor(track_);
-    if (track_ < count)
-        mci_.Send(
-            Format("play zeb from %d:%d:%d to %d notify", track_, at / 60, at % 60, track_ + 1));
+    PlayFrom(track_, std::clamp(InTrackSeconds(position) + seconds, 0, std::max(length, 0)));
+}
+
+void CdController::PlayFrom(int track, int seconds) {
+    ++commandSerial_;
+    track_ = track;
+    SetOutputFor(track);
+    const int minutes = seconds / 60;
+    if (track < TrackCount())
+        SendPlay(
+            Format("play zeb from %d:%d:%d to %d notify", track, minutes, seconds % 60, track + 1));
     else
-        SendPlay(Format("play zeb from %d:%d:%d notify", track_, at / 60, at % 60));
+        SendPlay(Format("play zeb from %d:%d:%d notify", track, minutes, seconds % 60));
     state_ = Playing;
     trackStarted_ = true;
     Refresh();
+}
+
+int CdController::TrackLengthSeconds(int track) {
+    return LengthSeconds(mci_.Send(Format("status zeb length track %d", track)).text);
+}
+
+int CdController::PositionTrack() {
+    return int(LeadingInteger(mci_.Send("status zeb position").text));
 }
 
 void CdController::Eject() {

@@ -95,6 +95,11 @@ public:
     // Seeks `seconds` inside the current track (5 or -5); a paused or
     // stopped disc starts playing there.
     void Seek(int seconds);
+    // Plays `track` from `seconds` into it to its end (the minibar's seek).
+    void PlayFrom(int track, int seconds);
+    // The track of the heard position, and a track's length in seconds.
+    int PositionTrack();
+    int TrackLengthSeconds(int track);
     void Eject();
     void CloseDoor();
     // Command 32919; false when the disc has no tracks.
