@@ -122,6 +122,8 @@ void TrayApp::Start() {
     UpdateStatus(true);
     if (wnd_->PlaylistAtStartup == 1 && !wnd_->InCdMode())
         OpenPlaylistWindow();
+    if (wnd_->BarAtStartup == 1)
+        OpenMinibar(wnd_->InCdMode());
 
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
@@ -326,9 +328,11 @@ void TrayApp::DoClickAction(int action) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case kMinibar:
+        ToggleMinibar(wnd_->InCdMode());
+        break;
     default:
-        // The minibar, equalizer and information windows answer
-        // their toggles once they exist.
+        // The equalizer answers its toggle once it exists.
         break;
     }
 }
@@ -354,6 +358,7 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
 void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
     if (mpris_)
         mpris_->NotifyChanged();
+    FeedMinibar(status.minibarTitle, status.minibarTime, status.minibarPerMille);
     if (mainWindow_)
         mainWindow_->setWindowTitle(Text(status.mainWindowText));
     if (status.emptyList) {
@@ -375,10 +380,10 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
         remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
 }
 
-// The CD minibar's texts wait for the minibar.
 void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
     if (mpris_)
         mpris_->NotifyChanged();
+    FeedMinibar(status.minibarTitle, status.minibarTime, status.minibarPerMille);
     tooltip_ = Text(status.tooltip);
     if (!status.stopped)
         shownName_ = status.nowPlaying;
@@ -492,6 +497,14 @@ void TrayApp::DoCommand(int id) {
     case ID_CD_PLAYLIST:
         OpenCdPlaylistDialog();
         return;
+    case ID_MINIBAR:
+    case ID_CD_MINIBAR:
+        ToggleMinibar(wnd_->InCdMode());
+        return;
+    case ID_FOLLOW_ACTIVE_WINDOW:
+        wnd_->OnCommand(id);
+        MinibarFollowChanged();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -602,9 +615,11 @@ void TrayApp::OnHotkey(int id) {
     case HK_SWITCH_MODE:
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
+    case HK_MINIBAR:
+        ToggleMinibar(wnd_->InCdMode());
+        break;
     default:
-        // The minibar, equalizer and information windows and the CD mode
-        // answer their keys once they exist.
+        // The equalizer answers its key once it exists.
         break;
     }
     if (repeating && !scrollLock_)
@@ -675,6 +690,7 @@ void TrayApp::CdModeChanged(bool cdMode) {
     mixer_.Close();
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
+    SwapMinibar(cdMode);
     if (cdMode) {
         CloseInfoWindow();
         if (playlistWindow_) {
@@ -808,6 +824,7 @@ void TrayApp::RememberToolWindows() {
     RememberPlaylistWindow();
     if (infoWindow_)
         infoWindow_->StorePosition();
+    RememberMinibar();
 }
 
 void TrayApp::RedrawPlaylistWindow() {
@@ -826,6 +843,9 @@ bool TrayApp::ToolWindowOpen(int commandId) const {
         return playlistWindow_ != nullptr;
     case ID_MP3_INFO:
         return infoWindow_ != nullptr;
+    case ID_MINIBAR:
+    case ID_CD_MINIBAR:
+        return minibar_ != nullptr;
     default:
         return false;
     }
@@ -979,6 +999,8 @@ void TrayApp::Shutdown() {
     }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
+    RememberMinibar();
+    CloseMinibar();
     delete cdDialog_.data();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();

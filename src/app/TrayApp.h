@@ -16,6 +16,7 @@
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
 #include "ui/CdPlaylistDialog.h"
+#include "ui/Minibar.h"
 #include "ui/Mp3InfoWindow.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistWindow.h"
@@ -131,7 +132,6 @@ private:
     void OpenAddressDialog() override;
     void ToggleEqualizer() override {}
     void TogglePlaylistWindow() override;
-    void ToggleMinibar(bool) override {}
     void CreateRemoteWindow();
     // The playlist window: command 32802 opens it or closes it.
     void OpenOrClosePlaylistWindow();
@@ -197,6 +197,30 @@ private:
     QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground
+
+    // ---------------------------------------------------------- minibar
+public:
+    // Commands 32803 and 32917, the hotkey, the click action and the remote
+    // control: closes the open minibar, else opens the one of the current mode.
+    void ToggleMinibar(bool cdMinibar) override;
+    // Puts the minibar back above other windows kept on top.
+    void PutMinibarOnTop();
+    // The minibar while it is open, else nullptr.
+    Minibar* MinibarShown() const { return minibar_; }
+
+private:
+    void OpenMinibar(bool cd);
+    void CloseMinibar();
+    // Entering or leaving CD mode: the open minibar gives way to the other one.
+    void SwapMinibar(bool cdMode);
+    // BarAtStartup and the open bar's placement, for saving.
+    void RememberMinibar();
+    void FeedMinibar(const std::string& title, const std::string& time, int perMille);
+    // DockMinibar was switched.
+    void MinibarFollowChanged();
+    void RunMinibarTool(MinibarTool tool);
+    QPointer<Minibar> minibar_;
+    // ---------------------------------------------------------- end of minibar
 };
 
 } // namespace zeb

@@ -554,6 +554,8 @@ CMainWnd::MenuItemState CMainWnd::ItemState(int commandId) const {
         s.checked = switchOffAfterPlayback_;
         break;
     case ID_PLAYLIST_WINDOW:
+    case ID_MINIBAR:
+    case ID_CD_MINIBAR:
         s.checked = host_.ToolWindowOpen(commandId);
         break;
     case ID_MP3_INFO:
