@@ -34,16 +34,20 @@ MinibarLayout LayoutMinibar(int clientWidth, const MinibarMetrics& m) {
     return l;
 }
 
-int SeekPerMille(int x, int width) {
-    if (width <= 0)
+// Pixels 0 .. width - 1 span the whole range, so that a click on the bar's
+// last pixel reaches its end.
+int ScaleToBar(int x, int width, int range) {
+    if (width <= 1)
         return 0;
-    return std::clamp(x, 0, width) * 1000 / width;
+    return std::clamp(x, 0, width - 1) * range / (width - 1);
+}
+
+int SeekPerMille(int x, int width) {
+    return ScaleToBar(x, width, 1000);
 }
 
 int SeekPercent(int x, int width) {
-    if (width <= 0)
-        return 0;
-    return std::clamp(x, 0, width) * 100 / width;
+    return ScaleToBar(x, width, 100);
 }
 
 int VolumeAtX(int x, int width) {

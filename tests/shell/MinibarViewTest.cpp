@@ -17,11 +17,11 @@ TEST(MinibarMouse, SeekAndVolumeFollowTheClickAndClampToTheBar) {
     EXPECT_EQ(l.toolsLeft + MinibarMetrics{}.toolsWidth, 341);
 
     const int w = l.seekWidth;
-    EXPECT_EQ(SeekPercent(w - w / 2, w), 50);
-    EXPECT_EQ(SeekPerMille(w - w / 2, w) / 10, 50);
+    EXPECT_EQ(SeekPercent(w / 2, w), 50);
+    EXPECT_EQ(SeekPerMille(w / 2, w), 500);
     EXPECT_EQ(SeekPerMille(-30, w), 0);
     EXPECT_EQ(SeekPerMille(w + 30, w), 1000);
-    EXPECT_EQ(VolumeAtX(28, 28), 100);
+    EXPECT_EQ(VolumeAtX(27, 28), 100); // the last pixel
     EXPECT_EQ(VolumeAtX(400, 28), 100);
     EXPECT_EQ(VolumeAtX(-4, 28), 0);
 
