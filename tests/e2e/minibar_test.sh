@@ -98,6 +98,23 @@ check "the bar follows the terminal when it moves" session_wait_for 100 in_title
 xdotool windowactivate --sync "$b"
 check "the bar moves to the terminal that gets the focus" session_wait_for 100 in_title_bar "$b"
 
+# ---------------------------------------------------------------- seek by dragging
+position_between() { # <low> <high> seconds
+    local at
+    at=$(playerctl -p zeb position 2>/dev/null) || return 1
+    awk -v a="$at" -v lo="$1" -v hi="$2" 'BEGIN { exit !(a >= lo && a <= hi) }'
+}
+check "the tune plays from its start" session_wait_for 150 position_between 0 30
+read -r bx by bw bh <<<"$(geometry "$(minibar)")"
+# The seek bar starts after the 60-pixel button strip and ends before the
+# 28-pixel volume bar and the 48-pixel tool strip.
+seek_w=$((bw - 60 - 28 - 48))
+xdotool mousemove $((bx + 60 + seek_w / 10)) $((by + bh / 2)) mousedown 1
+xdotool mousemove $((bx + 60 + seek_w / 3)) $((by + bh / 2))
+xdotool mousemove $((bx + 60 + seek_w / 2)) $((by + bh / 2)) mouseup 1
+check "a drag on the seek bar to its middle seeks to half the tune" \
+    session_wait_for 100 position_between 95 125
+
 # ---------------------------------------------------------------- floating: magnetic edges
 # "Follow the active window" off: the drag below would be refused while on.
 command 32945
