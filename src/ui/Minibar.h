@@ -53,6 +53,7 @@ public:
     // For tests: what the bars show.
     bool SeekDragging() const { return dragging_; }
     int SeekPosition() const { return perMille_; }
+    const std::string& TitleText() const { return title_; }
     const std::string& TimeText() const { return time_; }
     int VolumePosition() const { return volume_; }
 

@@ -1,22 +1,26 @@
 // The tray program without a tray (offscreen): start-up from the saved
 // list, the exit sequence's files, hotkey actions, the playlist window, the
 // remote window following its setting, the hotkey dialog switching hotkeys
-// off and the information window.
+// off, the information window and the minibar.
 #include "app/TrayApp.h"
 
+#include "cd/CdImage.h"
 #include "platform/EndpointClient.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
 #include "support/PlayerFixtures.h"
 #include "ui/DialogControls.h"
 #include "ui/HotkeyDialog.h"
+#include "ui/Minibar.h"
 #include "ui/ModalDriver.h"
 #include "ui/Mp3InfoWindow.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
 #include <filesystem>
@@ -289,6 +293,82 @@ TEST_F(TrayAppTest, TheInformationWindowTogglesFollowsTheListAndSavesItsPlace) {
     EXPECT_EQ(ShownInfoWindow(), nullptr);
     EXPECT_EQ(Ini("InfoX"), std::to_string(at.x()));
     EXPECT_EQ(Ini("InfoY"), std::to_string(at.y()));
+}
+
+// The minibar opens at start, shows the status, gives way to the CD bar in
+// CD mode and back, and the exit remembers it only for the current mode.
+TEST_F(TrayAppTest, TheMinibarFollowsTheModeAndIsRememberedForIt) {
+    ::setenv("XDG_CONFIG_HOME", dir_.File("config").c_str(), 1);
+    const std::string disc = test::CdImage::Write(dir_.File("disc"), {{150}, {150}});
+    std::ofstream(options_.files.iniPath, std::ios::app)
+        << "BarAtStartup=1\nCDLetter=" << disc << "\nSeekBarW=420\n";
+    TrayApp app(options_);
+    app.Start();
+    CMainWnd& wnd = app.Wnd();
+    QPointer<Minibar> bar = app.MinibarShown();
+    ASSERT_TRUE(bar);
+    EXPECT_FALSE(bar->IsCd());
+    EXPECT_EQ(bar->width(), 420);
+    EXPECT_NE(bar->TitleText().find("Two"), std::string::npos);
+    EXPECT_TRUE(wnd.ItemState(ID_MINIBAR).checked);
+
+    app.DoCommand(ID_TO_CD_MODE);
+    ASSERT_TRUE(wnd.InCdMode());
+    EXPECT_FALSE(bar); // the MP3 bar is gone
+    ASSERT_TRUE(app.MinibarShown());
+    EXPECT_TRUE(app.MinibarShown()->IsCd());
+    EXPECT_TRUE(wnd.ItemState(ID_CD_MINIBAR).checked);
+
+    // The command and the hotkey close and open the CD bar.
+    app.DoCommand(ID_CD_MINIBAR);
+    QTRY_VERIFY(app.MinibarShown() == nullptr);
+    EXPECT_FALSE(wnd.ItemState(ID_CD_MINIBAR).checked);
+    app.OnHotkey(HK_MINIBAR);
+    QTRY_VERIFY(app.MinibarShown() != nullptr);
+    Minibar* cdBar = app.MinibarShown();
+    ASSERT_TRUE(cdBar->IsCd());
+    cdBar->move(cdBar->pos() + QPoint(0, 40));
+    const QPoint at = cdBar->pos();
+
+    app.Shutdown();
+    EXPECT_EQ(Ini("BarAtStartup"), "1");
+    EXPECT_EQ(Ini("SeekBarY"), std::to_string(at.y()));
+    EXPECT_EQ(Ini("SeekBarW"), "420"); // the CD bar keeps the MP3 bar's width
+}
+
+// A click at the volume bar's right end sets 100 and one left of it 0; the
+// seek bar ignores clicks while nothing plays; the close zone closes the bar.
+TEST_F(TrayAppTest, TheMinibarsBarsAndCloseZone) {
+    TrayApp app(options_);
+    app.Start();
+    app.DoCommand(ID_MINIBAR);
+    QTRY_VERIFY(app.MinibarShown() != nullptr);
+    QPointer<Minibar> bar = app.MinibarShown();
+    auto* volume = FindControl(bar, IDC_MINIBAR_VOLUME);
+    auto* seek = FindControl(bar, IDC_MINIBAR_SEEK);
+    auto* tools = FindControl(bar, IDC_MINIBAR_TOOLS);
+    ASSERT_TRUE(volume && seek && tools);
+
+    QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() - 1, 5));
+    EXPECT_EQ(app.Wnd().Volume(), 100);
+    EXPECT_EQ(bar->VolumePosition(), 100);
+    QTest::mousePress(volume, Qt::LeftButton, {}, QPoint(5, 5));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(-30, 5), volume->mapToGlobal(QPointF(-30, 5)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(volume, &drag);
+    QTest::mouseRelease(volume, Qt::LeftButton, {}, QPoint(-30, 5));
+    EXPECT_EQ(app.Wnd().Volume(), 0);
+
+    QTest::mousePress(seek, Qt::LeftButton, {}, QPoint(seek->width() / 2, 5));
+    EXPECT_FALSE(bar->SeekDragging());
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, QPoint(seek->width() / 2, 5));
+
+    QTest::mousePress(tools, Qt::LeftButton, {}, QPoint(tools->width() - 3, 1));
+    QTRY_VERIFY(!bar);
+    EXPECT_EQ(app.MinibarShown(), nullptr);
+    app.Shutdown();
+    EXPECT_EQ(Ini("BarAtStartup"), "0");
+    EXPECT_NE(Ini("SeekBarX"), "-1000");
 }
 
 } // namespace
