@@ -140,12 +140,14 @@ bool ActiveWindowWatcher::Start() {
     x_ = std::move(x);
     std::vector<uint32_t> active = x_->Property(x_->root, kActiveWindow);
     Follow(active.empty() ? 0 : active[0]);
+    DrainSoon();
     return true;
 }
 
 bool ActiveWindowWatcher::Published() {
     if (!x_)
         return false;
+    DrainSoon();
     return x_->Has(x_->Property(x_->root, kSupported), kActiveWindow);
 }
 
@@ -217,7 +219,10 @@ void ActiveWindowWatcher::Unfollow() {
 
 ActiveWindowState ActiveWindowWatcher::Current() {
     ActiveWindowState s;
-    if (!x_ || !x_->active)
+    if (!x_)
+        return s;
+    DrainSoon();
+    if (!x_->active)
         return s;
     xcb_connection_t* c = x_->c;
     const xcb_window_t w = x_->active;
@@ -255,10 +260,13 @@ ActiveWindowState ActiveWindowWatcher::Current() {
     s.minimizeBox = actions.empty() || x_->Has(actions, kActionMinimize);
     const std::vector<uint32_t> pid = x_->Property(w, kPid);
     s.pid = pid.empty() ? 0 : pid[0];
-    // Events read with the replies wait in the connection's queue; the
-    // notifier would not report them.
-    QTimer::singleShot(0, this, &ActiveWindowWatcher::HandleEvents);
     return s;
+}
+
+// Events read from the socket while waiting for replies wait in the
+// connection's queue, where the socket notifier does not see them.
+void ActiveWindowWatcher::DrainSoon() {
+    QTimer::singleShot(0, this, &ActiveWindowWatcher::HandleEvents);
 }
 
 } // namespace zeb

@@ -44,6 +44,7 @@ signals:
 private:
     struct X;
     void HandleEvents();
+    void DrainSoon();
     void Follow(uint32_t window);
     void Unfollow();
 
