@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Whole-program test of the minibar on a virtual display with a window
 # manager, a tray host and a sound server: opened through the endpoint, it
-# sits in the title bar of the focused terminal, follows it when it moves
-# and when another one gets the focus; switched to floating it snaps to the
-# screen's edge when dragged there, a click on its volume bar sets the
-# volume, and it reopens at start flush with the edge. Screenshots in Danish
+# sits in the title bar of the focused terminal, follows it when it moves and
+# when another one gets the focus, and refuses drags meanwhile; a drag on its
+# seek bar seeks. Switched to floating, it snaps to the screen's edge when
+# dragged there, its left end resizes it, a click on its volume bar sets the
+# volume, and it reopens at start flush with the edge. Runs on a private
+# session bus, where the position is read over MPRIS. Screenshots in Danish
 # and Russian go to the artifacts folder.
 set -uo pipefail
 ZEB=$1
@@ -99,6 +101,13 @@ xdotool windowactivate --sync "$b"
 check "the bar moves to the terminal that gets the focus" session_wait_for 100 in_title_bar "$b" ||
     echo "# bar $(geometry "$(minibar)"), frame $(frame_of "$b"), active $(xprop -root _NET_ACTIVE_WINDOW), b $b"
 
+# While it follows, the bar refuses to be dragged away.
+read -r bx by bw bh <<<"$(geometry "$(minibar)")"
+xdotool mousemove $((bx + bw - 3)) $((by + bh - 3)) mousedown 1
+xdotool mousemove $((bx + bw - 103)) $((by + 200)) mouseup 1
+quiet_for 0.5
+check "a following bar stays in the title bar when dragged" in_title_bar "$b"
+
 # ---------------------------------------------------------------- seek by dragging
 position_between() { # <low> <high> seconds
     local at
@@ -140,6 +149,15 @@ xdotool mousemove "$grab_x" "$grab_y" mousedown 1
 xdotool mousemove $((grab_x + dx)) $((grab_y + 40)) mouseup 1
 check "dropped near the right edge, the bar snaps flush to it" \
     session_wait_for 100 bar_at $((wl + ww - bw)) $((by + 40))
+
+# The bar's left end resizes it, down to 200 pixels.
+read -r bx by bw bh <<<"$(geometry "$bar")"
+xdotool mousemove "$bx" $((by + bh / 2)) mousedown 1
+xdotool mousemove $((bx + 100)) $((by + bh / 2))
+xdotool mousemove $((bx + 250)) $((by + bh / 2)) mouseup 1
+bar_is() { [ "$(geometry "$(minibar)")" = "$1 $2 $3 $bh" ]; }
+check "dragging the left end narrows the bar to 200 pixels, its right end kept" \
+    session_wait_for 100 bar_is $((bx + bw - 200)) "$by" 200
 
 # ---------------------------------------------------------------- volume, exit, reopen
 pactl set-sink-volume nullsink 30%
