@@ -79,6 +79,8 @@ struct ActiveWindowWatcher::X {
     QSocketNotifier* notifier = nullptr;
 
     ~X() {
+        // The notifier goes before the socket it watches.
+        delete notifier;
         if (c)
             xcb_disconnect(c);
     }
