@@ -75,6 +75,7 @@ TrayApp::~TrayApp() {
     Shutdown();
     StopBackgroundWork();
     DestroyPlaylistWindows();
+    DestroyEqualizerWindows();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -122,6 +123,8 @@ void TrayApp::Start() {
     UpdateStatus(true);
     if (wnd_->PlaylistAtStartup == 1 && !wnd_->InCdMode())
         OpenPlaylistWindow();
+    if (wnd_->EQAtStartup == 1 && !wnd_->InCdMode())
+        OpenEqualizer();
 
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
@@ -326,6 +329,9 @@ void TrayApp::DoClickAction(int action) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case kEqualizer:
+        OpenOrCloseEqualizer();
+        break;
     default:
         // The minibar, equalizer and information windows answer
         // their toggles once they exist.
@@ -492,6 +498,9 @@ void TrayApp::DoCommand(int id) {
     case ID_CD_PLAYLIST:
         OpenCdPlaylistDialog();
         return;
+    case ID_EQUALIZER:
+        OpenOrCloseEqualizer();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -599,6 +608,9 @@ void TrayApp::OnHotkey(int id) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case HK_EQUALIZER:
+        OpenOrCloseEqualizer();
+        break;
     case HK_SWITCH_MODE:
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
@@ -677,6 +689,7 @@ void TrayApp::CdModeChanged(bool cdMode) {
     wnd_->SetMixer(&mixer_);
     if (cdMode) {
         CloseInfoWindow();
+        CloseEqualizer();
         if (playlistWindow_) {
             RememberPlaylistWindow();
             ClosePlaylistWindow();
@@ -806,6 +819,7 @@ void TrayApp::RememberPlaylistWindow() {
 // The open windows' places and start-up flags, for a save while they stay open.
 void TrayApp::RememberToolWindows() {
     RememberPlaylistWindow();
+    RememberEqualizer();
     if (infoWindow_)
         infoWindow_->StorePosition();
 }
@@ -826,6 +840,8 @@ bool TrayApp::ToolWindowOpen(int commandId) const {
         return playlistWindow_ != nullptr;
     case ID_MP3_INFO:
         return infoWindow_ != nullptr;
+    case ID_EQUALIZER:
+        return equalizerWindow_ != nullptr;
     default:
         return false;
     }
@@ -979,6 +995,8 @@ void TrayApp::Shutdown() {
     }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
+    RememberEqualizer();
+    DestroyEqualizerWindows();
     delete cdDialog_.data();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();
