@@ -13,10 +13,9 @@ namespace {
 
 // The list's order: letters compared without regard to case.
 bool SortsBefore(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](unsigned char x, unsigned char y) {
-                                            return std::tolower(x) < std::tolower(y);
-                                        });
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
 }
 
 } // namespace
@@ -83,8 +82,8 @@ void EqualizerView::SavePreset(const std::string& name) {
     if (existing != settings_.EqPresets.end()) {
         *existing = MakePreset(name, letters);
         auto listed = std::find(names_.begin(), names_.end(), name);
-        index = listed == names_.end() ? InsertName(name)
-                                       : static_cast<int>(listed - names_.begin());
+        index =
+            listed == names_.end() ? InsertName(name) : static_cast<int>(listed - names_.begin());
     } else {
         settings_.EqPresets.push_back(MakePreset(name, letters));
         index = InsertName(name);
@@ -126,7 +125,9 @@ void EqualizerView::SetPositionsFromPreset(const std::string& name) {
 // list adds an item; gives the new entry's index.
 int EqualizerView::InsertName(const std::string& name) {
     auto at = std::upper_bound(names_.begin(), names_.end(), name, SortsBefore);
-    return static_cast<int>(names_.insert(at, name) - names_.begin());
+    const auto index = at - names_.begin();
+    names_.insert(at, name);
+    return static_cast<int>(index);
 }
 
 std::vector<std::string>::iterator EqualizerView::FindPreset(const std::string& name) {

@@ -45,8 +45,7 @@ QPushButton* Button(QWidget* parent, const QString& text, int id) {
 
 EqualizerWindow::EqualizerWindow(CMainWnd& wnd, QWidget* parent)
     : QDialog(parent), wnd_(wnd), view_(wnd, wnd.Player().Equalizer()) {
-    setObjectName(
-        QStringLiteral("dlg-%1").arg(LocalizedResourceId(wnd.Language, IDD_EQUALIZER)));
+    setObjectName(QStringLiteral("dlg-%1").arg(LocalizedResourceId(wnd.Language, IDD_EQUALIZER)));
     setWindowTitle(FromUtf8(UiDialogText(wnd.Language, IDD_EQUALIZER, kDialogCaption)));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
