@@ -188,6 +188,21 @@ TEST_F(TrayAppTest, ThePlaylistWindowReopensWhereItWasAndItsStateIsSaved) {
     EXPECT_EQ(Ini("PlaylistX") + "," + Ini("PlaylistY"), "80,90");
 }
 
+// The equalizer's menu item carries its check mark while the window is open;
+// the click action opens it as the menu command does.
+TEST_F(TrayAppTest, TheEqualizerItemIsCheckedWhileItsWindowIsOpen) {
+    TrayApp app(options_);
+    app.Start();
+    EXPECT_FALSE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoClickAction(8);
+    EXPECT_TRUE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoCommand(ID_EQUALIZER);
+    EXPECT_FALSE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoCommand(ID_EQUALIZER);
+    app.Shutdown();
+    EXPECT_EQ(Ini("EQAtStartup"), "1");
+}
+
 TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {
     TrayApp app(options_);
     app.Start();
