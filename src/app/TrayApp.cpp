@@ -603,8 +603,8 @@ void TrayApp::OnHotkey(int id) {
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
     default:
-        // The minibar, equalizer and information windows and the CD mode
-        // answer their keys once they exist.
+        // The minibar and equalizer windows answer their keys once they
+        // exist.
         break;
     }
     if (repeating && !scrollLock_)
@@ -946,6 +946,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (wnd_->InCdMode())
+        wnd_->Cd().CloseDevice();
     RememberToolWindows();
     SaveFiles();
 }
