@@ -99,6 +99,8 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(MainWndSettings& settings,
     layout->addLayout(columns);
     layout->addLayout(bottom);
     FollowNoClicks();
+    // The keyboard starts in the first group, like the controls' order.
+    options_->setFocus();
 }
 
 QString AdvancedSettingsDialog::Text(int control) const {
