@@ -385,7 +385,10 @@ void AdvancedSettingsDialog::ChooseWavFolder() {
         start.chop(1);
     if (!start.isEmpty())
         dialog->setDirectory(start);
+    QPointer<AdvancedSettingsDialog> self(this);
     QString folder = RunFileDialog(dialog);
+    if (!self) // closed with the program while the browser ran
+        return;
     if (folder.isEmpty()) {
         wavOutput_->setChecked(false);
         return;
@@ -419,8 +422,9 @@ void AdvancedSettingsDialog::RunSkinCommand(int command) {
         dialog->setDefaultSuffix(QStringLiteral("skn"));
         dialog->setNameFilters(NameFiltersFromFilterString(UiString(language_, IDS_FILTER_SKINS)));
         dialog->setDirectory(QCoreApplication::applicationDirPath());
+        QPointer<AdvancedSettingsDialog> self(this);
         const QString skin = RunFileDialog(dialog);
-        if (skin.isEmpty())
+        if (!self || skin.isEmpty())
             return;
         settings_.CurrentSkin = StdPath(skin);
     } else {

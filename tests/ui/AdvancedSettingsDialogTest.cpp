@@ -320,6 +320,15 @@ TEST_F(AdvancedSettingsDialogTest, WavOutputAsksForItsFolder) {
     EXPECT_EQ(s_.OutPath, folder + "/");
 }
 
+// The program may close the dialog at exit while its folder browser runs.
+TEST_F(AdvancedSettingsDialogTest, ClosedWhileTheFolderBrowserRuns) {
+    AdvancedSettingsDialog* d = Open().release();
+    auto* wav = Control<QCheckBox>(d, IDC_ADV_WAV_OUTPUT);
+    auto driver = ModalDriver::For<QFileDialog>([&](QFileDialog*) { delete d; });
+    wav->click();
+    EXPECT_TRUE(driver->Ran());
+}
+
 TEST_F(AdvancedSettingsDialogTest, SkinMenuTakesEffectEvenWhenCancelled) {
     s_.CurrentSkin = dir_.File("old.skn");
     auto d = Open();
