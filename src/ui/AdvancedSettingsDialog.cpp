@@ -65,6 +65,13 @@ QString RunFileDialog(QFileDialog* raw) {
     return chosen;
 }
 
+// A label leading to the control it stands beside.
+QLabel* NewLabel(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
+
 } // namespace
 
 AdvancedSettingsDialog::AdvancedSettingsDialog(MainWndSettings& settings,
@@ -112,13 +119,6 @@ QCheckBox* AdvancedSettingsDialog::NewCheckBox(int id, bool checked) {
     SetControlId(box, id);
     box->setChecked(checked);
     return box;
-}
-
-// Labels take their text from the control they stand beside.
-static QLabel* NewLabel(const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text, buddy->parentWidget());
-    label->setBuddy(buddy);
-    return label;
 }
 
 QComboBox* AdvancedSettingsDialog::NewClickCombo(int id, int action) {
