@@ -492,6 +492,9 @@ void TrayApp::DoCommand(int id) {
     case ID_CD_PLAYLIST:
         OpenCdPlaylistDialog();
         return;
+    case ID_ADVANCED_SETTINGS:
+        OpenAdvancedSettings();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -982,6 +985,7 @@ void TrayApp::Shutdown() {
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
     delete cdDialog_.data();
+    CloseAdvancedSettings();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();
     SaveFiles();
