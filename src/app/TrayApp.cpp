@@ -501,6 +501,9 @@ void TrayApp::DoCommand(int id) {
     case ID_EQUALIZER:
         OpenOrCloseEqualizer();
         return;
+    case ID_ADVANCED_SETTINGS:
+        OpenAdvancedSettings();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -615,8 +618,8 @@ void TrayApp::OnHotkey(int id) {
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
     default:
-        // The minibar, equalizer and information windows and the CD mode
-        // answer their keys once they exist.
+        // The minibar and equalizer windows answer their keys once they
+        // exist.
         break;
     }
     if (repeating && !scrollLock_)
@@ -962,6 +965,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (wnd_->InCdMode())
+        wnd_->Cd().CloseDevice();
     RememberToolWindows();
     SaveFiles();
 }
@@ -998,6 +1003,7 @@ void TrayApp::Shutdown() {
     RememberEqualizer();
     DestroyEqualizerWindows();
     delete cdDialog_.data();
+    CloseAdvancedSettings();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();
     SaveFiles();

@@ -15,6 +15,7 @@
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
+#include "ui/AdvancedSettingsDialog.h"
 #include "ui/CdPlaylistDialog.h"
 #include "ui/EqualizerWindow.h"
 #include "ui/Mp3InfoWindow.h"
@@ -212,6 +213,20 @@ private:
     QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground
+
+    // ---------------------------------------------- advanced settings dialog
+public:
+    // Command 32875: opens the dialog, or gives the open one the focus.
+    void OpenAdvancedSettings();
+
+private:
+    void CloseAdvancedSettings();
+    // Shows the images of CurrentSkin at once.
+    void ShowSkin();
+    void ChangeCdDrive(const std::string& drive);
+    // What the dialog's OK changed: mixer device, priorities, remote window.
+    void ApplyAdvancedSettings(const MainWndSettings& before);
+    QPointer<AdvancedSettingsDialog> advancedSettings_;
 };
 
 } // namespace zeb
