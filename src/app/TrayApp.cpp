@@ -75,6 +75,7 @@ TrayApp::~TrayApp() {
     Shutdown();
     StopBackgroundWork();
     DestroyPlaylistWindows();
+    DestroyEqualizerWindows();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -122,6 +123,8 @@ void TrayApp::Start() {
     UpdateStatus(true);
     if (wnd_->PlaylistAtStartup == 1 && !wnd_->InCdMode())
         OpenPlaylistWindow();
+    if (wnd_->EQAtStartup == 1 && !wnd_->InCdMode())
+        OpenEqualizer();
     if (wnd_->BarAtStartup == 1)
         OpenMinibar(wnd_->InCdMode());
 
@@ -328,11 +331,13 @@ void TrayApp::DoClickAction(int action) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case kEqualizer:
+        OpenOrCloseEqualizer();
+        break;
     case kMinibar:
         ToggleMinibar(wnd_->InCdMode());
         break;
     default:
-        // The equalizer answers its toggle once it exists.
         break;
     }
 }
@@ -497,6 +502,12 @@ void TrayApp::DoCommand(int id) {
     case ID_CD_PLAYLIST:
         OpenCdPlaylistDialog();
         return;
+    case ID_EQUALIZER:
+        OpenOrCloseEqualizer();
+        return;
+    case ID_ADVANCED_SETTINGS:
+        OpenAdvancedSettings();
+        return;
     case ID_MINIBAR:
     case ID_CD_MINIBAR:
         ToggleMinibar(wnd_->InCdMode());
@@ -612,6 +623,9 @@ void TrayApp::OnHotkey(int id) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case HK_EQUALIZER:
+        OpenOrCloseEqualizer();
+        break;
     case HK_SWITCH_MODE:
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
@@ -619,6 +633,8 @@ void TrayApp::OnHotkey(int id) {
         ToggleMinibar(wnd_->InCdMode());
         break;
     default:
+        // The minibar and equalizer windows answer their keys once they
+        // exist.
         // The equalizer answers its key once it exists.
         break;
     }
@@ -693,6 +709,7 @@ void TrayApp::CdModeChanged(bool cdMode) {
     SwapMinibar(cdMode);
     if (cdMode) {
         CloseInfoWindow();
+        CloseEqualizer();
         if (playlistWindow_) {
             RememberPlaylistWindow();
             ClosePlaylistWindow();
@@ -822,6 +839,7 @@ void TrayApp::RememberPlaylistWindow() {
 // The open windows' places and start-up flags, for a save while they stay open.
 void TrayApp::RememberToolWindows() {
     RememberPlaylistWindow();
+    RememberEqualizer();
     if (infoWindow_)
         infoWindow_->StorePosition();
     RememberMinibar();
@@ -843,6 +861,8 @@ bool TrayApp::ToolWindowOpen(int commandId) const {
         return playlistWindow_ != nullptr;
     case ID_MP3_INFO:
         return infoWindow_ != nullptr;
+    case ID_EQUALIZER:
+        return equalizerWindow_ != nullptr;
     case ID_MINIBAR:
     case ID_CD_MINIBAR:
         return minibar_ != nullptr;
@@ -966,6 +986,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (wnd_->InCdMode())
+        wnd_->Cd().CloseDevice();
     RememberToolWindows();
     SaveFiles();
 }
@@ -999,9 +1021,12 @@ void TrayApp::Shutdown() {
     }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
+    RememberEqualizer();
+    DestroyEqualizerWindows();
     RememberMinibar();
     CloseMinibar();
     delete cdDialog_.data();
+    CloseAdvancedSettings();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();
     SaveFiles();
