@@ -215,7 +215,9 @@ bool Minibar::eventFilter(QObject* watched, QEvent* event) {
     auto* part = qobject_cast<QWidget*>(watched);
     if (!part || part->parentWidget() != this)
         return QWidget::eventFilter(watched, event);
-    const QEvent::Type type = event->type();
+    // A quick second click is a press like the first (Next, Next).
+    const QEvent::Type type =
+        event->type() == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : event->type();
     if (type == QEvent::Paint) {
         if (part == seek_) {
             PaintSeekBar(part);

@@ -364,8 +364,9 @@ TEST_F(TrayAppTest, TheMinibarFollowsTheModeAndIsRememberedForIt) {
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
-// A click at the volume bar's right end sets 100 and one left of it 0; the
-// seek bar ignores clicks while nothing plays; the close zone closes the bar.
+// A click at the volume bar's right end sets 100, one left of it 0 and a
+// double click acts as a press; the seek bar ignores clicks while nothing
+// plays; the close zone closes the bar.
 TEST_F(TrayAppTest, TheMinibarsBarsAndCloseZone) {
     TrayApp app(options_);
     app.Start();
@@ -386,6 +387,13 @@ TEST_F(TrayAppTest, TheMinibarsBarsAndCloseZone) {
     QApplication::sendEvent(volume, &drag);
     QTest::mouseRelease(volume, Qt::LeftButton, {}, QPoint(-30, 5));
     EXPECT_EQ(app.Wnd().Volume(), 0);
+    // A quick second click counts as a press too.
+    const QPointF end(volume->width() - 1, 5);
+    QMouseEvent second(QEvent::MouseButtonDblClick, end, volume->mapToGlobal(end), Qt::LeftButton,
+                       Qt::LeftButton, {});
+    QApplication::sendEvent(volume, &second);
+    QTest::mouseRelease(volume, Qt::LeftButton, {}, end.toPoint());
+    EXPECT_EQ(app.Wnd().Volume(), 100);
 
     QTest::mousePress(seek, Qt::LeftButton, {}, QPoint(seek->width() / 2, 5));
     EXPECT_FALSE(bar->SeekDragging());

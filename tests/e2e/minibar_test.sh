@@ -5,7 +5,7 @@
 # when another one gets the focus, and refuses drags meanwhile; a drag on its
 # seek bar seeks. Switched to floating, it snaps to the screen's edge when
 # dragged there, its left end resizes it, a click on its volume bar sets the
-# volume, and it reopens at start flush with the edge. Runs on a private
+# volume, its tool strip opens the equalizer, and it reopens at start flush with the edge. Runs on a private
 # session bus, where the position is read over MPRIS. Screenshots in Danish
 # and Russian go to the artifacts folder.
 set -uo pipefail
@@ -167,6 +167,15 @@ xdotool mousemove $((bx + bw - 48 - 1)) $((by + bh / 2)) click 1
 volume_is() { [ "$(pactl get-sink-volume nullsink | grep -o '[0-9]*%' | head -1)" = "$1" ]; }
 check "a click at the volume bar's right end sets the volume to 100" \
     session_wait_for 100 volume_is 100%
+
+# The tool strip's second zone opens and closes the equalizer.
+equalizer_shown() { xdotool search --onlyvisible --name '^Equalizer$' >/dev/null 2>&1; }
+equalizer_gone() { ! equalizer_shown; }
+xdotool mousemove $((bx + bw - 48 + 12)) $((by + bh / 2)) click 1
+check "the tool strip opens the equalizer" session_wait_for 150 equalizer_shown
+read -r bx by bw bh <<<"$(geometry "$bar")"
+xdotool mousemove $((bx + bw - 48 + 12)) $((by + bh / 2)) click 1
+check "and a quick second click closes it again" session_wait_for 150 equalizer_gone
 
 command 32780
 check "zeb ends" session_wait_for 200 zeb_ended
