@@ -5,9 +5,10 @@
 # when another one gets the focus, and refuses drags meanwhile; a drag on its
 # seek bar seeks. Switched to floating, it snaps to the screen's edge when
 # dragged there, its left end resizes it, a click on its volume bar sets the
-# volume, its tool strip opens the equalizer, and it reopens at start flush with the edge. Runs on a private
-# session bus, where the position is read over MPRIS. Screenshots in Danish
-# and Russian go to the artifacts folder.
+# volume, its tool strip opens and closes the equalizer, and it reopens at
+# start flush with the edge. Runs on a private session bus, where the
+# position is read over MPRIS. Screenshots in Danish and Russian go to the
+# artifacts folder.
 set -uo pipefail
 ZEB=$1
 ARTIFACTS=$2
