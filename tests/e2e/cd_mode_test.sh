@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Whole-program test of CD mode on a virtual display with a tray host. A disc
+# image (three audio tracks of different tones and a data track, written here
+# with sox) stands as the CD drive; tracks are written as WAV files. Checks:
+# "-c" plays the disc track after track and stops at the data track, every
+# sample of a track arrives, the now-playing file names the track (from the
+# title database when it has the disc), the CD submenu plays the track
+# chosen, a second instance leaves CD mode with a file and comes back with
+# "-c", and CD mode is kept over a restart. A screenshot of the CD submenu
+# goes to the artifacts folder.
+set -uo pipefail
+ZEB=$1
+ARTIFACTS=$2
+HERE=$(dirname "$0")
+source "$HERE/lib.sh"
+trap session_stop_all EXIT
+
+session_start_display || exit 1
+session_start_tray || exit 1
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-cd-mode.XXXXXX")
+SESSION_DIRS+=("$work")
+mkdir -p "$ARTIFACTS" "$work/run" "$work/out" "$work/disc" "$work/config/zeb"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
+export XDG_CONFIG_HOME="$work/config"
+cp "$ZEB" "$work/zeb"
+section="Preferences - $(id -un)"
+out="$work/out"
+titles="$XDG_CONFIG_HOME/zeb/CDPLAYER.INI"
+
+# ---------------------------------------------------------------- the disc
+# Audio tracks as a disc holds them (44100 Hz, 16-bit signed little-endian,
+# stereo, whole 2352-byte sectors), then a data track. Track 1 is long
+# enough that the once-a-second now-playing file shows it while it is
+# written out, far faster than real time.
+bin="$work/disc/disc.bin"
+cue="$work/disc/disc.cue"
+sector=2352
+make_track() { # <raw file> <seconds> <Hz>
+    sox -n -r 44100 -c 2 -b 16 -e signed-integer -L -t raw "$1" synth "$2" sine "$3" vol 0.5 &&
+        truncate -s $((($(stat -c %s "$1") + sector - 1) / sector * sector)) "$1"
+}
+make_track "$work/disc/t1.raw" 20 440 || exit 1
+make_track "$work/disc/t2.raw" 3 660 || exit 1
+make_track "$work/disc/t3.raw" 3 880 || exit 1
+head -c $((150 * sector)) /dev/urandom >"$work/disc/t4.data"
+cat "$work/disc/t1.raw" "$work/disc/t2.raw" "$work/disc/t3.raw" "$work/disc/t4.data" >"$bin"
+sectors_of() { echo $(($(stat -c %s "$work/disc/$1") / sector)); }
+# Where tracks 1 to 3 start and where track 3 ends, in sectors.
+t1=0
+t2=$(sectors_of t1.raw)
+t3=$((t2 + $(sectors_of t2.raw)))
+t3_end=$((t3 + $(sectors_of t3.raw)))
+{
+    echo 'FILE "disc.bin" BINARY'
+    start=0
+    number=1
+    for part in t1.raw t2.raw t3.raw t4.data; do
+        kind=AUDIO
+        [ "$part" = t4.data ] && kind=MODE1/2352
+        printf '  TRACK %02d %s\n    INDEX 01 %02d:%02d:%02d\n' "$number" "$kind" \
+            $((start / 75 / 60)) $((start / 75 % 60)) $((start % 75))
+        start=$((start + $(stat -c %s "$work/disc/$part") / sector))
+        number=$((number + 1))
+    done
+} >"$cue"
+
+# The disc's section in the title database: the identity the CD device
+# reports (the packed minute-second-frame start addresses of the tracks,
+# counted from the 2-second pregap, summed) in upper-case hexadecimal.
+disc_key=$(awk '/INDEX 01/ { split($3, t, ":"); f = (t[1] * 60 + t[2]) * 75 + t[3] + 150
+                             sum += int(f / 75 / 60) * 65536 + int(f / 75) % 60 * 256 + f % 75 }
+                END { printf "%X", sum }' "$cue")
+
+cat >"$work/zeb.ini" <<INI
+[$section]
+CDLetter=$cue
+OutputModule=0
+OutPath=$out/
+W2Fenabled=1
+W2Ffile=$work/np.txt
+AutoPlay=1
+INI
+
+# An MP3 for leaving CD mode, long enough to be seen playing.
+ffmpeg -loglevel error -f lavfi -i "sine=frequency=330:duration=60" -ac 2 -c:a libmp3lame \
+    -b:a 128k "$work/Other_-_Song.mp3" || exit 1
+
+ZEB_PID=
+start_zeb() { # [args...]
+    "$work/zeb" "$@" >>"$work/zeb.log" 2>&1 &
+    ZEB_PID=$!
+    SESSION_PIDS+=("$ZEB_PID")
+}
+zeb_ended() { ! kill -0 "$ZEB_PID" 2>/dev/null; }
+stop_zeb() { kill -TERM "$ZEB_PID" && session_wait_for 200 zeb_ended; }
+second() { timeout 60 "$work/zeb" "$@" >>"$work/second.log" 2>&1; }
+
+np_is() { [ "$(cat "$work/np.txt" 2>/dev/null)" = "$1" ]; }
+np_starts() { [[ "$(cat "$work/np.txt" 2>/dev/null)" == "$1"* ]]; }
+written() { [ -s "$out/$1" ]; } # <WAV name>
+# The WAV files of the output folder, one name a line.
+wav_files() { (cd "$out" && ls -1 -- *.wav 2>/dev/null); }
+wavs_are() { [ "$(wav_files | tr '\n' '|')" = "$1" ]; } # <names, each followed by |>
+clear_output() { rm -f "$out"/*.wav; }
+
+# Whether a WAV file holds exactly the samples of sectors [first, end) of the image.
+same_samples() { # <wav> <first sector> <end sector>
+    python3 - "$1" "$bin" "$2" "$3" <<'PY'
+import sys, wave
+wav, image, first, end = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+with wave.open(wav, "rb") as w:
+    form = (w.getnchannels(), w.getsampwidth(), w.getframerate())
+    samples = w.readframes(w.getnframes())
+with open(image, "rb") as f:
+    f.seek(first * 2352)
+    expected = f.read((end - first) * 2352)
+if form != (2, 2, 44100):
+    sys.exit(f"format {form}")
+if samples != expected:
+    differ = next((i for i, (a, b) in enumerate(zip(samples, expected)) if a != b), None)
+    sys.exit(f"{len(samples)} bytes against {len(expected)}, first difference at {differ}")
+PY
+}
+
+# ---------------------------------------------------------------- "-c": the disc plays through
+start_zeb -c
+check "zeb docks its icon" session_wait_for 200 zeb_icon_docked
+check "-c plays track 1 into Track 01.wav" session_wait_for 150 written "Track 01.wav"
+check "the now-playing file names track 1 of an unknown disc" \
+    session_wait_for 100 np_is "Now playing: Unknown - Track 1"
+check "Track 01.wav holds every sample of track 1" \
+    session_wait_for 200 same_samples "$out/Track 01.wav" $t1 $t2
+check "the tracks play one after another, to the end of track 3" \
+    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
+check "playback stops after the last audio track" \
+    session_wait_for 100 np_starts "Now stopped:"
+check "the data track is not played" wavs_are "Track 01.wav|Track 02.wav|Track 03.wav|"
+
+# ---------------------------------------------------------------- the CD submenu
+menu_shown() { xdotool search --onlyvisible --name '^zeb menu$' >/dev/null 2>&1; }
+menu_gone() { ! menu_shown; }
+cd_menu_shown() { xdotool search --onlyvisible --name '^zeb submenu: CD$' >/dev/null 2>&1; }
+open_menu() {
+    ensure_zeb_icon_shown || true
+    local try
+    for try in 1 2; do
+        point_at_zeb_icon && xdotool click 3 && session_wait_for 50 menu_shown &&
+            quiet_for 0.5 && return 0
+    done
+    return 1
+}
+# "CD" is the sixth item of the CD mode menu that can be chosen.
+open_cd_menu() {
+    open_menu || return 1
+    xdotool key Down Down Down Down Down Down Right
+    session_wait_for 100 cd_menu_shown && quiet_for 0.3
+}
+clear_output
+check "the tray menu's CD submenu opens" open_cd_menu
+import -window root "$ARTIFACTS/cd-menu.png" 2>/dev/null
+# The last two items are tracks 2 and 3: no item for the data track. Track 2
+# plays on into track 3, and nothing else.
+xdotool key End Up Return
+check "the menu closes" session_wait_for 100 menu_gone
+check "the next to last item plays track 2, then track 3 to its end" \
+    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
+check "track 2 was played whole" same_samples "$out/Track 02.wav" $t2 $t3
+check "the disc stops after track 3" session_wait_for 100 np_starts "Now stopped:"
+check "only tracks 2 and 3 were played" wavs_are "Track 02.wav|Track 03.wav|"
+
+# ---------------------------------------------------------------- names, files and back
+# The title database names the disc; it is read afresh for every display.
+cat >"$titles" <<INI
+[$disc_key]
+Artist=The Testers
+Title=Three Tones
+0=Low Tone
+1=Middle Tone
+2=High Tone
+INI
+check "a second instance with an MP3 ends" second "$work/Other_-_Song.mp3"
+check "the MP3 plays: CD mode is left" session_wait_for 150 np_is "Now playing: Other - Song"
+clear_output
+check "a second instance with -c ends" second -c
+check "-c from a second instance plays track 1 again" \
+    session_wait_for 150 written "Track 01.wav"
+check "the now-playing file names the track from the title database" \
+    session_wait_for 100 np_is "Now playing: The Testers - Low Tone"
+check "the disc plays through to its end again" \
+    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
+
+# ---------------------------------------------------------------- CD mode kept over a restart
+check "SIGTERM ends zeb" stop_zeb
+check "the exit saved CD mode" test "$(ini_value "$work/zeb.ini" "$section" CDMode)" = 1
+clear_output
+start_zeb
+check "started without arguments zeb plays the disc again" \
+    session_wait_for 200 written "Track 01.wav"
+check "with the names from the title database" \
+    session_wait_for 100 np_is "Now playing: The Testers - Low Tone"
+check "SIGTERM ends zeb again" stop_zeb
+
+check "zeb wrote no sanitizer reports" \
+    bash -c "! grep -qE 'ERROR: (Address|Undefined|Leak)|runtime error' '$work/zeb.log'"
+[ "$E2E_FAILED" -eq 0 ] || { echo "--- zeb.log"; grep -v '^ALSA lib' "$work/zeb.log" | tail -60; }
+finish
