@@ -89,6 +89,12 @@ void TrayApp::Start() {
     wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
     static_cast<MainWndSettings&>(*wnd_) = settings;
     openCommands_ = std::make_unique<OpenCommands>(*wnd_);
+    // CD mode needs a drive; "-c" asks for it, and so does the last exit
+    // when no path is given.
+    wnd_->Cd().ChooseDrive();
+    const CommandLine& line = options_.commandLine;
+    const bool startCd = wnd_->Cd().HasDrive() && (line.cd || (wnd_->CDMode == 1 && !line.path));
+    wnd_->CDMode = 0;
     clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
     clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
     ApplyProcessPriority();
@@ -107,9 +113,14 @@ void TrayApp::Start() {
 
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
-    LoadStartList();
+    if (startCd) {
+        wnd_->LoadUserList(options_.files.userListPath, options_.section, true);
+        wnd_->EnterCdMode(options_.commandLine.cd);
+    } else {
+        LoadStartList();
+    }
     UpdateStatus(true);
-    if (wnd_->PlaylistAtStartup == 1)
+    if (wnd_->PlaylistAtStartup == 1 && !wnd_->InCdMode())
         OpenPlaylistWindow();
 
     if (wnd_->WAEmu == 1)
@@ -266,7 +277,7 @@ void TrayApp::HoldStep(bool forward, int pressAndHold) {
     constexpr int kHoldVolumeStep = 2;
     if (pressAndHold == 1)
         wnd_->StepVolume(forward ? kHoldVolumeStep : -kHoldVolumeStep);
-    else if (pressAndHold == 0 && wnd_->Count() > 0)
+    else if (pressAndHold == 0 && (wnd_->Count() > 0 || wnd_->InCdMode()))
         wnd_->SeekStep(forward ? 1 : -1);
 }
 
@@ -308,10 +319,12 @@ void TrayApp::DoClickAction(int action) {
         ShowTracksMenu(MenuPlace::TrayPoint, true);
         break;
     case kPlaylist:
-        OpenOrClosePlaylistWindow();
+        if (!wnd_->InCdMode())
+            OpenOrClosePlaylistWindow();
         break;
     case kMp3Info:
-        ToggleMp3Info();
+        if (!wnd_->InCdMode())
+            ToggleMp3Info();
         break;
     default:
         // The minibar, equalizer and information windows answer
@@ -325,6 +338,11 @@ void TrayApp::DoClickAction(int action) {
 void TrayApp::UpdateStatus(bool refreshIcon) {
     if (!wnd_)
         return;
+    if (wnd_->InCdMode()) {
+        if (std::optional<CdStatus> status = wnd_->Cd().Status())
+            ApplyCdStatus(*status, refreshIcon);
+        return;
+    }
     if (wnd_->Count() > 0)
         EnsureCurrentInfoLine(*wnd_);
     CMpegPlayer& player = wnd_->Player();
@@ -357,18 +375,31 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
         remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
 }
 
+// The CD minibar's texts wait for the minibar.
+void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
+    if (mpris_)
+        mpris_->NotifyChanged();
+    tooltip_ = Text(status.tooltip);
+    if (!status.stopped)
+        shownName_ = status.nowPlaying;
+    if (mainWindow_)
+        mainWindow_->setWindowTitle(Text(status.mainWindowText));
+    if (tray_ && trayShown_)
+        tray_->SetToolTip(tooltip_);
+    if (trayShown_ && (refreshIcon || status.stopped))
+        SetTrayImage(status.icon);
+    if (!status.stopped && remote_.Exists())
+        remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
+}
+
 void TrayApp::WriteNowPlayingFile(bool exiting) {
     NowPlayingState state = NowPlayingState::Stopped;
-    switch (wnd_->Player().GetState()) {
-    case CMpegPlayer::Playing:
+    const bool cd = wnd_->InCdMode();
+    const int playState = cd ? wnd_->Cd().State() : wnd_->Player().GetState();
+    if (playState == (cd ? int(CdController::Playing) : int(CMpegPlayer::Playing)))
         state = NowPlayingState::Playing;
-        break;
-    case CMpegPlayer::Paused:
+    else if (playState == (cd ? int(CdController::Paused) : int(CMpegPlayer::Paused)))
         state = NowPlayingState::Paused;
-        break;
-    default:
-        break;
-    }
     // A file that cannot be written now is tried again on the next tick.
     WriteNowPlaying(*wnd_, state, shownName_, exiting);
 }
@@ -378,7 +409,10 @@ void TrayApp::OnStatusTimer() {
     // The desktop's volume changes reach the media-player interface.
     if (wnd_ && wnd_->FollowMixer() && mpris_)
         mpris_->NotifyChanged();
-    if (wnd_ && wnd_->Player().GetState() == CMpegPlayer::Playing)
+    if (!wnd_)
+        return;
+    if (wnd_->InCdMode() ? wnd_->Cd().State() != CdController::Stopped
+                         : wnd_->Player().GetState() == CMpegPlayer::Playing)
         UpdateStatus(false);
 }
 
@@ -386,10 +420,20 @@ void TrayApp::OnStatusTimer() {
 
 void TrayApp::ShowMainMenu(MenuPlace where) {
     volumes_ = ListVolumes();
+    if (wnd_->InCdMode()) {
+        const CdDiscMenu disc = wnd_->Cd().DiscMenu();
+        PopupAt(BuildCdMenu(*wnd_, disc, where, volumes_, images_), where,
+                where != MenuPlace::Minibar);
+        return;
+    }
     PopupAt(BuildMainMenu(*wnd_, where, volumes_, images_), where, where != MenuPlace::Minibar);
 }
 
 void TrayApp::ShowTracksMenu(MenuPlace where, bool album) {
+    if (wnd_->InCdMode()) {
+        PopupAt(BuildCdTracksMenu(*wnd_, wnd_->Cd().DiscMenu()), where, true);
+        return;
+    }
     if (std::unique_ptr<PopupMenu> menu = BuildTracksMenu(*wnd_, album))
         PopupAt(std::move(menu), where, true);
 }
@@ -445,6 +489,9 @@ void TrayApp::DoCommand(int id) {
     case ID_MP3_INFO:
         ToggleMp3Info();
         return;
+    case ID_CD_PLAYLIST:
+        OpenCdPlaylistDialog();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -483,7 +530,7 @@ void TrayApp::OnHotkey(int id) {
     constexpr int kVolumeStep = 5;
     switch (id) {
     case 101:
-        if (wnd_->Count() > 0)
+        if (wnd_->Count() > 0 || wnd_->InCdMode())
             wnd_->PlayPause();
         break;
     case 102:
@@ -517,7 +564,8 @@ void TrayApp::OnHotkey(int id) {
         CycleRepeat(*wnd_);
         break;
     case HK_PLAYLIST:
-        OpenOrClosePlaylistWindow();
+        if (!wnd_->InCdMode())
+            OpenOrClosePlaylistWindow();
         break;
     case 1001:
         ExitProgram();
@@ -544,10 +592,15 @@ void TrayApp::OnHotkey(int id) {
         ShowTracksMenu(MenuPlace::NextToPanel, true);
         break;
     case 1601:
-        wnd_->OnCommand(ID_ALBUM_MODE);
+        if (!wnd_->InCdMode())
+            wnd_->OnCommand(ID_ALBUM_MODE);
         break;
     case HK_MP3_INFO:
-        ToggleMp3Info();
+        if (!wnd_->InCdMode())
+            ToggleMp3Info();
+        break;
+    case HK_SWITCH_MODE:
+        wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
     default:
         // The minibar, equalizer and information windows and the CD mode
@@ -611,6 +664,47 @@ void TrayApp::CloseInfoWindow() {
         infoWindow_ = nullptr;
         window->close();
     }
+}
+
+// ------------------------------------------------------------------ CD mode
+
+// The disc is read digitally and played through the sound output, so the
+// output's line carries its volume in both modes; the mixer is opened anew.
+void TrayApp::CdModeChanged(bool cdMode) {
+    wnd_->SetMixer(nullptr);
+    mixer_.Close();
+    mixer_.Open(false, wnd_->MDevice);
+    wnd_->SetMixer(&mixer_);
+    if (cdMode) {
+        CloseInfoWindow();
+        if (playlistWindow_) {
+            RememberPlaylistWindow();
+            ClosePlaylistWindow();
+        }
+        return;
+    }
+    tooltip_ = "ZEB";
+    if (tray_ && trayShown_) {
+        tray_->SetToolTip(tooltip_);
+        SetTrayImage(TrayIconKind::Stopped);
+    }
+}
+
+// One dialog at most: the command gives an open one the focus. It needs a
+// disc with an audio track.
+void TrayApp::OpenCdPlaylistDialog() {
+    if (!wnd_->InCdMode())
+        return;
+    if (!cdDialog_) {
+        CdController& cd = wnd_->Cd();
+        if (!cd.HasAudioTrack())
+            return;
+        cdDialog_ =
+            new CdPlaylistDialog(cd.Titles(), cd.DiscKey(), cd.TrackLengths(), wnd_->Language != 0);
+    }
+    cdDialog_->show();
+    cdDialog_->raise();
+    cdDialog_->activateWindow();
 }
 
 // ------------------------------------------------------------------ remote control
@@ -837,13 +931,12 @@ void TrayApp::StopBackgroundWork() {
 
 // The settings, the list with its current entry, the info cache and the
 // exit flags. The start-up flags of the windows that do not exist yet keep
-// the values read; CD mode is never on yet.
+// the values read.
 void TrayApp::SaveFiles() {
     const ProgramFiles& files = options_.files;
     if (!wnd_->SaveSettingsAndList(ini_, options_.section, files.userListPath, files.infoCachePath))
         std::fprintf(stderr, "zeb: the settings or the list could not be saved in %s\n",
                      files.folder.c_str());
-    wnd_->CDMode = 0;
     wnd_->SaveExitFlags(ini_, options_.section);
 }
 
@@ -886,6 +979,9 @@ void TrayApp::Shutdown() {
     }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
+    delete cdDialog_.data();
+    if (wnd_->InCdMode())
+        wnd_->Cd().CloseDevice();
     SaveFiles();
     UnregisterAllHotkeys(hotkeys_);
     remote_.Destroy();

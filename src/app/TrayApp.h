@@ -7,6 +7,7 @@
 #include "platform/MessageEndpoint.h"
 #include "platform/ProgramFiles.h"
 #include "platform/TrayIcon.h"
+#include "shell/CdController.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWnd.h"
 #include "shell/MainWndHost.h"
@@ -14,6 +15,7 @@
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
+#include "ui/CdPlaylistDialog.h"
 #include "ui/Mp3InfoWindow.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistWindow.h"
@@ -98,6 +100,7 @@ public:
     void MarkInfoWindowForReread() override;
     void CloseInfoWindow() override;
     bool ToolWindowOpen(int commandId) const override;
+    void CdModeChanged(bool cdMode) override;
 
     // The playlist window while it is open, else nullptr.
     PlaylistWindow* PlaylistWindowShown() const { return playlistWindow_; }
@@ -141,6 +144,8 @@ private:
     // Command 32809: closes the information window when it is open, opens it
     // otherwise (only with entries in the list).
     void ToggleMp3Info();
+    // Command 32921: the CD playlist dialog.
+    void OpenCdPlaylistDialog();
     void StartHotkeys();
     void FollowScrollLock();
     void CopyNowPlayingLine();
@@ -152,6 +157,7 @@ private:
     void WriteNowPlayingFile(bool exiting);
     void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
     void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
+    void ApplyCdStatus(const CdStatus& status, bool refreshIcon);
     // Cancels a folder scan and waits for its thread.
     void StopBackgroundWork();
 
@@ -187,6 +193,7 @@ private:
     QPointer<Mp3InfoWindow> infoWindow_;
     std::unique_ptr<OpenCommands> openCommands_;
     QPointer<PlaylistWindow> playlistWindow_;
+    QPointer<CdPlaylistDialog> cdDialog_;
     QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground

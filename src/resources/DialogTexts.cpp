@@ -38,6 +38,28 @@ constexpr DialogTextEntry kTexts[] = {
     {IDD_OPEN_URL_RU, IDOK, "OK"},
     {IDD_OPEN_URL_RU, IDCANCEL, "Отмена"},
 
+    // CD playlist: the labels of the edits and lists, by the control's id.
+    {IDD_CD_PLAYLIST, kDialogCaption, "CD Afspilningsliste"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_ARTIST, "Kunstner:"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_TITLE, "Titel:"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_ORDER, "Afspilningsliste"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_AVAILABLE, "Tilgengælige numre"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_ADD, "<--"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_REMOVE, "-->"},
+    {IDD_CD_PLAYLIST, IDC_CDPL_SET_NAME, "Sæt"},
+    {IDD_CD_PLAYLIST, IDOK, "OK"},
+    {IDD_CD_PLAYLIST, IDCANCEL, "Annuller"},
+    {IDD_CD_PLAYLIST_RU, kDialogCaption, "Список воспроизведения CD"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_ARTIST, "Исполнитель:"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_TITLE, "Название:"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_ORDER, "Список воспроизведения"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_AVAILABLE, "Доступные треки"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_ADD, "<--"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_REMOVE, "-->"},
+    {IDD_CD_PLAYLIST_RU, IDC_CDPL_SET_NAME, "Задать"},
+    {IDD_CD_PLAYLIST_RU, IDOK, "OK"},
+    {IDD_CD_PLAYLIST_RU, IDCANCEL, "Отмена"},
+
     // MP3 information: the label beside each field, by the field's id.
     {IDD_MP3_INFO, kDialogCaption, "MP3 info"},
     {IDD_MP3_INFO, IDC_INFO_FILE_NAME, "Fil:"},

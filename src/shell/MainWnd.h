@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cd/CdTitleDatabase.h"
 #include "engine/MpegPlayer.h"
 #include "platform/RandomGenerator.h"
 #include "playlist/PlaylistModel.h"
@@ -22,14 +23,17 @@ class IniFile;
 namespace zeb {
 
 class CMixerVolume;
+class CdController;
 
 // The player's main window as logic: the settings, the playlist, the engine,
 // the play order and every player command. The tray program wraps it in
 // windows; it runs without a display as well.
 class CMainWnd : public MainWndSettings {
 public:
-    // `randomSeed` seeds the program's random generator (the tick count at start).
-    CMainWnd(MainWndHost& host, uint32_t randomSeed);
+    // `randomSeed` seeds the program's random generator (the tick count at
+    // start); the CD names are kept in the title database at `cdTitlesPath`.
+    CMainWnd(MainWndHost& host, uint32_t randomSeed,
+             std::string cdTitlesPath = CdTitleDatabase::DefaultPath());
     ~CMainWnd();
     CMainWnd(const CMainWnd&) = delete;
     CMainWnd& operator=(const CMainWnd&) = delete;
@@ -175,6 +179,21 @@ public:
     // playlist window repaints.
     void AfterInfoWindowTagEdit(const std::string& path);
 
+    // -------------------------------------------------------------- CD mode
+    CdController& Cd() { return *cd_; }
+    const CdController& Cd() const { return *cd_; }
+    bool InCdMode() const { return CDMode == 1; }
+    // Commands 32922 and "-c", a second instance's CD request, CDMode at
+    // start: MP3 playback stops and the disc plays (with AutoPlay or
+    // playNow). False, after the no-drive message, without a CD drive.
+    bool EnterCdMode(bool playNow);
+    // Command 32923 (restartList: the list's current entry is loaded, and
+    // played with AutoPlay) and every MP3 load before it changes the list.
+    void LeaveCdMode(bool restartList);
+    // A second instance's "-c": enters CD mode and plays; in CD mode looks
+    // the disc up when it has no title (with AutoCDDB) and plays.
+    void PlayAudioCd();
+
     // -------------------------------------------------------------- menu state
     struct MenuItemState {
         bool checked = false;
@@ -234,6 +253,7 @@ private:
     bool IsPlayingOrPaused() const;
     void NoteArrivedPath(const std::string& path);
     bool OnDisplayCommand(int id);
+    bool OnCdCommand(int id);
     void FinishFolderScan(FolderScanJob& scan);
     // True when `load` was kept to run after the running folder scan.
     bool DeferWhileScanning(std::function<void()> load);
@@ -270,6 +290,7 @@ private:
     bool searching_ = false;
     uint64_t searchToken_ = 0;
     uint64_t openTicket_ = 0;
+    std::unique_ptr<CdController> cd_;
 };
 
 } // namespace zeb

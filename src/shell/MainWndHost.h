@@ -45,10 +45,10 @@ public:
     // True while the tool window that the window command `commandId` opens
     // exists (its menu item carries a check mark then).
     virtual bool ToolWindowOpen(int /*commandId*/) const { return false; }
-    // Leaves CD mode when it is on (opening MP3 files does).
-    virtual void LeaveCdMode() {}
-    // A second instance asked for the audio CD; false when there is no CD mode.
-    virtual bool PlayAudioCd() { return false; }
+    // The player entered or left CD mode: the mixer follows, the tool
+    // windows of MP3 mode close on entering, the tray icon and tip reset on
+    // leaving.
+    virtual void CdModeChanged(bool /*cdMode*/) {}
     // The hand-over window: started when a file arrived, it ends after 2
     // seconds with CMainWnd::EndHandoverWindow.
     virtual void StartHandoverTimer() {}

@@ -123,7 +123,7 @@ void CMainWnd::StartLoadedList(int oldCount, bool randomFirst, bool append, bool
 void CMainWnd::OpenSingleFile(const std::string& path, bool append, bool play) {
     if (DeferWhileScanning([=, this] { OpenSingleFile(path, append, play); }))
         return;
-    host_.LeaveCdMode();
+    LeaveCdMode(false);
     int oldCount = BeginLoad(append);
     model_.Append(path);
     if (!append || oldCount == 0) {
@@ -150,7 +150,7 @@ void CMainWnd::OpenAddress(const std::string& address) {
     if (DeferWhileScanning([=, this] { OpenAddress(address); }))
         return;
     std::string url = EscapeAddressSpaces(address);
-    host_.LeaveCdMode();
+    LeaveCdMode(false);
     BeginLoad(false);
     model_.Append(url);
     SetCurrentIndex(0);
@@ -174,7 +174,7 @@ void CMainWnd::OpenAddress(const std::string& address) {
 bool CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool append, bool play) {
     if (DeferWhileScanning([=, this] { LoadPlaylistFile(path, randomFirst, append, play); }))
         return true;
-    host_.LeaveCdMode();
+    LeaveCdMode(false);
     // With append, a "#TAG=" line before the file's first entry belongs to
     // the list's last entry: it is read along as the first item.
     bool seeded = append && Count() > 0;
@@ -208,7 +208,7 @@ bool CMainWnd::LoadPlaylistFile(const std::string& path, bool randomFirst, bool 
 void CMainWnd::AddFolder(const std::string& folder, bool randomFirst, bool append, bool play) {
     if (DeferWhileScanning([=, this] { AddFolder(folder, randomFirst, append, play); }))
         return;
-    host_.LeaveCdMode();
+    LeaveCdMode(false);
     auto scan = std::make_shared<FolderScanJob>(WithTrailingSlash(folder), IncludeWAVs == 1,
                                                 randomFirst, append, play);
     loads_.StartScan(scan);

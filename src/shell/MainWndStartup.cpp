@@ -34,10 +34,11 @@ int32_t CMainWnd::OnHandover(std::span<const uint8_t> payload) {
         return 0;
     host_.StopHandoverTimer();
     if (record->mode == HandoverMode::PlayAudioCd) {
-        host_.PlayAudioCd();
+        // Posted: a missing drive's message must not hold the answer.
+        host_.PostToUiThread([this] { PlayAudioCd(); });
         return 1;
     }
-    host_.LeaveCdMode();
+    LeaveCdMode(false);
     bool append = record->mode == HandoverMode::Add || recentHandover_;
     StartPath opened = OpenStartPath(record->path, append, !append);
     if (opened == StartPath::Opened)

@@ -3,6 +3,7 @@
 #include "engine/MixerVolume.h"
 #include "playlist/AnsiCodePage.h"
 #include "resources/ResourceIds.h"
+#include "shell/CdController.h"
 #include "shell/MainWnd.h"
 
 #include <algorithm>
@@ -15,11 +16,15 @@ namespace {
 constexpr int kStringRepeatSwitchedOff = 17;
 // The longest pause between tracks the settings offer.
 constexpr int kMaxGapMs = 10000;
+// A seek step on a disc moves this far inside the track.
+constexpr int kCdSeekSeconds = 5;
 
 } // namespace
 
-CMainWnd::CMainWnd(MainWndHost& host, uint32_t randomSeed)
-    : host_(host), random_(randomSeed), shuffle_(random_) {
+CMainWnd::CMainWnd(MainWndHost& host, uint32_t randomSeed, std::string cdTitlesPath)
+    : host_(host), random_(randomSeed), shuffle_(random_),
+      cd_(std::make_unique<CdController>(
+          *this, host, random_, [this] { CheckAfterPlayback(); }, std::move(cdTitlesPath))) {
     // Read on the decoding thread as it ends: the play the end belongs to.
     player_.SetNotify([this] {
         uint64_t play = playSerial_.load();
@@ -82,6 +87,10 @@ void CMainWnd::ShowNewCurrentEntry() {
 }
 
 void CMainWnd::Play() {
+    if (InCdMode()) {
+        cd_->Play();
+        return;
+    }
     if (Count() == 0)
         return;
     switch (player_.GetState()) {
@@ -101,6 +110,10 @@ void CMainWnd::Play() {
 }
 
 void CMainWnd::Pause() {
+    if (InCdMode()) {
+        cd_->Pause();
+        return;
+    }
     if (Count() == 0)
         return;
     int s = player_.GetState();
@@ -112,6 +125,10 @@ void CMainWnd::Pause() {
 }
 
 void CMainWnd::StopCommand() {
+    if (InCdMode()) {
+        cd_->Stop();
+        return;
+    }
     if (Count() == 0)
         return;
     CancelOpenSearch();
@@ -122,6 +139,10 @@ void CMainWnd::StopCommand() {
 }
 
 void CMainWnd::PlayPause() {
+    if (InCdMode()) {
+        cd_->PlayPause();
+        return;
+    }
     if (Count() == 0)
         return;
     if (searching_) {
@@ -147,6 +168,10 @@ void CMainWnd::PlayPause() {
 }
 
 void CMainWnd::StopPlay() {
+    if (InCdMode()) {
+        cd_->StopPlay();
+        return;
+    }
     if (Count() == 0)
         return;
     int s = player_.GetState();
@@ -177,6 +202,10 @@ int CMainWnd::NextForStep(bool forward) {
 }
 
 void CMainWnd::StepTrack(bool forward) {
+    if (InCdMode()) {
+        cd_->Step(forward);
+        return;
+    }
     int n = Count();
     if (n < 2)
         return;
@@ -396,6 +425,10 @@ void CMainWnd::StepVolume(int delta) {
 }
 
 void CMainWnd::SeekStep(int direction) {
+    if (InCdMode()) {
+        cd_->Seek(kCdSeekSeconds * direction);
+        return;
+    }
     if (Count() == 0)
         return;
     // Only a playing engine answers a seek; stepping is ignored otherwise.
@@ -439,6 +472,8 @@ bool CMainWnd::OnDisplayCommand(int id) {
 }
 
 bool CMainWnd::OnCommand(int id) {
+    if (OnCdCommand(id))
+        return true;
     if (OnDisplayCommand(id))
         return true;
     if (IsTrackCommand(id)) {

@@ -2,6 +2,7 @@
 
 #include "resources/MenuTemplates.h"
 #include "resources/ResourceIds.h"
+#include "shell/CdController.h"
 #include "shell/MainWnd.h"
 #include "shell/MenuModel.h"
 #include "ui/PopupMenu.h"
@@ -48,8 +49,9 @@ int TransportButton(int id) {
 
 class MenuFiller {
 public:
-    MenuFiller(const CMainWnd& wnd, const std::vector<std::string>& volumes)
-        : wnd_(wnd), volumes_(volumes) {}
+    MenuFiller(const CMainWnd& wnd, const std::vector<std::string>& volumes,
+               const CdDiscMenu* disc = nullptr)
+        : wnd_(wnd), volumes_(volumes), disc_(disc) {}
 
     // A command item with the main window's state for it.
     PopupMenu::Item Command(int id, const QString& text) const {
@@ -58,7 +60,7 @@ public:
         item.id = id;
         item.text = text;
         item.checked = DisplayCheck(wnd_, id, state.checked);
-        item.enabled = !state.grayed;
+        item.enabled = !state.grayed && !NeedsAudioTrack(id);
         return item;
     }
 
@@ -80,8 +82,11 @@ public:
     }
 
     // Adds the items of a template popup; false when the popup is left out.
-    bool FillSlot(PopupMenu* menu, MenuSlot slot) const {
-        switch (slot) {
+    bool FillSlot(PopupMenu* menu, const MenuItem& from) const {
+        switch (from.slot) {
+        case MenuSlot::CdDisc:
+            FillDiscPopup(menu, from.children);
+            return true;
         case MenuSlot::RecentFiles:
             for (size_t i = 0; i < wnd_.Recent.size(); ++i) {
                 if (!wnd_.Recent[i].empty())
@@ -124,7 +129,7 @@ public:
             auto sub = std::make_unique<PopupMenu>(menu);
             if (from.slot == MenuSlot::None)
                 AddItems(sub.get(), from.children);
-            else if (!FillSlot(sub.get(), from.slot))
+            else if (!FillSlot(sub.get(), from))
                 return false;
             to.kind = PopupMenu::ItemKind::Submenu;
             to.text = Text(from.text);
@@ -148,16 +153,66 @@ public:
 private:
     bool HasMenuEntries() const { return wnd_.Count() >= 1 && wnd_.Count() <= kMaxMenuEntries; }
 
+    // The CD lookup and the playlist dialog need a disc with an audio track.
+    bool NeedsAudioTrack(int id) const {
+        return disc_ && !disc_->hasAudio && (id == ID_CD_CDDB || id == ID_CD_PLAYLIST);
+    }
+
+    // The CD commands, then the disc line and its tracks behind the
+    // template's separator; a disc with nothing to list drops the separator.
+    void FillDiscPopup(PopupMenu* menu, const std::vector<MenuItem>& commands) const {
+        const bool listed = disc_ && disc_->listed;
+        for (const MenuItem& from : commands) {
+            PopupMenu::Item item;
+            if ((listed || from.kind != MenuItemKind::Separator) && Convert(menu, from, item))
+                menu->AddItem(std::move(item));
+        }
+        if (listed)
+            AddNodes(menu, disc_->items);
+    }
+
     const CMainWnd& wnd_;
     const std::vector<std::string>& volumes_;
+    const CdDiscMenu* disc_;
 };
+
+std::unique_ptr<PopupMenu> BuildMenuFrom(const CMainWnd& wnd, int templateId,
+                                         const CdDiscMenu* disc, MenuPlace place,
+                                         const std::vector<std::string>& volumes,
+                                         const SkinImages& images);
 
 } // namespace
 
 std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
                                          const std::vector<std::string>& volumes,
                                          const SkinImages& images) {
-    const std::vector<MenuItem>& all = LoadMenuTemplate(wnd.Language, IDR_MENU_MAIN).items;
+    return BuildMenuFrom(wnd, IDR_MENU_MAIN, nullptr, place, volumes, images);
+}
+
+std::unique_ptr<PopupMenu> BuildCdMenu(const CMainWnd& wnd, const CdDiscMenu& disc, MenuPlace place,
+                                       const std::vector<std::string>& volumes,
+                                       const SkinImages& images) {
+    return BuildMenuFrom(wnd, IDR_MENU_CD, &disc, place, volumes, images);
+}
+
+// The disc line on top, then the tracks; nothing for a disc without tracks.
+std::unique_ptr<PopupMenu> BuildCdTracksMenu(const CMainWnd& wnd, const CdDiscMenu& disc) {
+    if (!disc.listed)
+        return nullptr;
+    auto menu = std::make_unique<PopupMenu>();
+    menu->SetRightButtonTracking(true);
+    const std::vector<std::string> noVolumes;
+    MenuFiller(wnd, noVolumes, &disc).AddNodes(menu.get(), disc.items);
+    return menu;
+}
+
+namespace {
+
+std::unique_ptr<PopupMenu> BuildMenuFrom(const CMainWnd& wnd, int templateId,
+                                         const CdDiscMenu* disc, MenuPlace place,
+                                         const std::vector<std::string>& volumes,
+                                         const SkinImages& images) {
+    const std::vector<MenuItem>& all = LoadMenuTemplate(wnd.Language, templateId).items;
     const bool tray = place != MenuPlace::Minibar;
     // The minibar's menu has no transport items; the tray's ends before the
     // display items, which only the minibar's menu shows.
@@ -173,7 +228,7 @@ std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
     const bool sideBar = tray && wnd.ShowGradientBar == 1;
     if (sideBar)
         menu->AddSideBar(images.sideBar);
-    MenuFiller filler(wnd, volumes);
+    MenuFiller filler(wnd, volumes, disc);
     for (const MenuItem* from : top) {
         PopupMenu::Item item;
         if (!filler.Convert(menu.get(), *from, item))
@@ -190,6 +245,8 @@ std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
     }
     return menu;
 }
+
+} // namespace
 
 std::unique_ptr<PopupMenu> BuildTracksMenu(const CMainWnd& wnd, bool album) {
     if (wnd.Count() < 1 || wnd.Count() > kMaxMenuEntries)

@@ -9,6 +9,7 @@
 namespace zeb {
 
 class CMainWnd;
+struct CdDiscMenu;
 class PopupMenu;
 struct SkinImages;
 
@@ -23,6 +24,15 @@ struct SkinImages;
 std::unique_ptr<PopupMenu> BuildMainMenu(const CMainWnd& wnd, MenuPlace place,
                                          const std::vector<std::string>& volumes,
                                          const SkinImages& images);
+
+// The tray menu of CD mode, built like the main menu, with the disc's part
+// in its CD popup.
+std::unique_ptr<PopupMenu> BuildCdMenu(const CMainWnd& wnd, const CdDiscMenu& disc, MenuPlace place,
+                                       const std::vector<std::string>& volumes,
+                                       const SkinImages& images);
+// The CD tracks popup: the disc line, a separator and the tracks, or "Data
+// CD"; nullptr when the disc has nothing to list.
+std::unique_ptr<PopupMenu> BuildCdTracksMenu(const CMainWnd& wnd, const CdDiscMenu& disc);
 
 // The tracks tree (album false) or the album list of the current entry as a
 // menu of its own; nullptr unless the list has 1..5000 entries.

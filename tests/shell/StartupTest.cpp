@@ -46,14 +46,13 @@ TEST(CommandLineTest, RelativePathsBecomeAbsolute) {
 
 class HandoverHost : public test::QuietHost {
 public:
-    bool PlayAudioCd() override {
-        ++cdRequests;
-        return true;
-    }
+    void PostToUiThread(std::function<void()> call) override { posted.push_back(std::move(call)); }
+    void ShowMessage(int stringId, MessageIcon) override { messages.push_back(stringId); }
     void StartHandoverTimer() override { timerRunning = true; }
     void StopHandoverTimer() override { timerRunning = false; }
 
-    int cdRequests = 0;
+    std::vector<std::function<void()>> posted;
+    std::vector<int> messages;
     bool timerRunning = false;
 };
 
@@ -167,11 +166,17 @@ TEST_F(StartupTest, FoldersAndPlaylistsArriveByKind) {
     EXPECT_EQ(wnd_.Recent[0], list);
 }
 
-TEST_F(StartupTest, TheCdRequestGoesToTheCdModeAndAnswersOne) {
+// The answer does not wait for the CD mode, whose message would hold it.
+TEST_F(StartupTest, TheCdRequestAnswersOneAndThenFindsNoDrive) {
     wnd_.SetInitialised();
+    wnd_.CDLetter.clear();
     std::vector<uint8_t> record = *EncodeHandoverRecord(HandoverMode::PlayAudioCd, "");
     EXPECT_EQ(wnd_.OnHandover(record), 1);
-    EXPECT_EQ(host_.cdRequests, 1);
+    ASSERT_EQ(host_.posted.size(), 1u);
+    EXPECT_TRUE(host_.messages.empty());
+    host_.posted.front()();
+    EXPECT_EQ(host_.messages, std::vector<int>{IDS_NO_CD_DRIVE});
+    EXPECT_FALSE(wnd_.InCdMode());
     EXPECT_EQ(wnd_.Count(), 0);
 }
 
