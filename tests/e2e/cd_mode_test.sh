@@ -169,6 +169,13 @@ check "the next to last item plays track 2, then track 3 to its end" \
 check "track 2 was played whole" same_samples "$out/Track 02.wav" $t2 $t3
 check "the disc stops after track 3" session_wait_for 100 np_starts "Now stopped:"
 check "only tracks 2 and 3 were played" wavs_are "Track 02.wav|Track 03.wav|"
+# From the first item (CDDB) down past the four commands and the disc line:
+# the next item that can be chosen is track 1, only a separator in between.
+clear_output
+check "the CD submenu opens again" open_cd_menu
+xdotool key Down Down Down Down Down Return
+check "the item after the disc line plays track 1" session_wait_for 100 written "Track 01.wav"
+session_wait_for 100 menu_gone || xdotool key Escape Escape
 
 # ---------------------------------------------------------------- names, files and back
 # The title database names the disc; it is read afresh for every display.
