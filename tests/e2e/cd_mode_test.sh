@@ -167,7 +167,6 @@ check "the menu closes" session_wait_for 100 menu_gone
 check "the next to last item plays track 2, then track 3 to its end" \
     session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
 check "track 2 was played whole" same_samples "$out/Track 02.wav" $t2 $t3
-check "the disc stops after track 3" session_wait_for 100 np_starts "Now stopped:"
 check "only tracks 2 and 3 were played" wavs_are "Track 02.wav|Track 03.wav|"
 # From the first item (CDDB) down past the four commands and the disc line:
 # the next item that can be chosen is track 1, only a separator in between.
@@ -207,6 +206,9 @@ check "started without arguments zeb plays the disc again" \
     session_wait_for 200 written "Track 01.wav"
 check "with the names from the title database" \
     session_wait_for 100 np_is "Now playing: The Testers - Low Tone"
+# The names in the CD submenu, for the artifacts.
+open_cd_menu && import -window root "$ARTIFACTS/cd-menu-names.png" 2>/dev/null
+xdotool key Escape Escape
 check "SIGTERM ends zeb again" stop_zeb
 
 check "zeb wrote no sanitizer reports" \
