@@ -6,8 +6,8 @@
 # sample of a track arrives, the now-playing file names the track (from the
 # title database when it has the disc), the CD submenu plays the track
 # chosen, a second instance leaves CD mode with a file and comes back with
-# "-c", and CD mode is kept over a restart. A screenshot of the CD submenu
-# goes to the artifacts folder.
+# "-c", CD mode is kept over a restart, and a track paused and played on
+# loses no samples. Screenshots of the CD submenu go to the artifacts folder.
 set -uo pipefail
 ZEB=$1
 ARTIFACTS=$2
@@ -105,19 +105,26 @@ wav_files() { (cd "$out" && ls -1 -- *.wav 2>/dev/null); }
 wavs_are() { [ "$(wav_files | tr '\n' '|')" = "$1" ]; } # <names, each followed by |>
 clear_output() { rm -f "$out"/*.wav; }
 
-# Whether a WAV file holds exactly the samples of sectors [first, end) of the image.
-same_samples() { # <wav> <first sector> <end sector>
-    python3 - "$1" "$bin" "$2" "$3" <<'PY'
-import sys, wave
-wav, image, first, end = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-with wave.open(wav, "rb") as w:
-    form = (w.getnchannels(), w.getsampwidth(), w.getframerate())
-    samples = w.readframes(w.getnframes())
+# Whether the WAV files of a track ("Track 01.wav", then its numbered forms
+# "Track 01 (2).wav", ... when a play went on in a new file) hold exactly the
+# samples of sectors [first, end) of the image.
+same_samples() { # <track file name without .wav> <first sector> <end sector>
+    python3 - "$out" "$1" "$bin" "$2" "$3" <<'PY'
+import os, re, sys, wave
+folder, name, image = sys.argv[1], sys.argv[2], sys.argv[3]
+first, end = int(sys.argv[4]), int(sys.argv[5])
+numbered = re.compile(re.escape(name) + r" \((\d+)\)\.wav")
+parts = sorted((int(m.group(1)), f) for f in os.listdir(folder) if (m := numbered.fullmatch(f)))
+samples = b""
+for path in [name + ".wav"] + [f for _, f in parts]:
+    with wave.open(os.path.join(folder, path), "rb") as w:
+        form = (w.getnchannels(), w.getsampwidth(), w.getframerate())
+        if form != (2, 2, 44100):
+            sys.exit(f"{path}: format {form}")
+        samples += w.readframes(w.getnframes())
 with open(image, "rb") as f:
     f.seek(first * 2352)
     expected = f.read((end - first) * 2352)
-if form != (2, 2, 44100):
-    sys.exit(f"format {form}")
 if samples != expected:
     differ = next((i for i, (a, b) in enumerate(zip(samples, expected)) if a != b), None)
     sys.exit(f"{len(samples)} bytes against {len(expected)}, first difference at {differ}")
@@ -131,9 +138,9 @@ check "-c plays track 1 into Track 01.wav" session_wait_for 150 written "Track 0
 check "the now-playing file names track 1 of an unknown disc" \
     session_wait_for 100 np_is "Now playing: Unknown - Track 1"
 check "Track 01.wav holds every sample of track 1" \
-    session_wait_for 200 same_samples "$out/Track 01.wav" $t1 $t2
+    session_wait_for 200 same_samples "Track 01" $t1 $t2
 check "the tracks play one after another, to the end of track 3" \
-    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
+    session_wait_for 200 same_samples "Track 03" $t3 $t3_end
 check "playback stops after the last audio track" \
     session_wait_for 100 np_starts "Now stopped:"
 check "the data track is not played" wavs_are "Track 01.wav|Track 02.wav|Track 03.wav|"
@@ -165,8 +172,8 @@ import -window root "$ARTIFACTS/cd-menu.png" 2>/dev/null
 xdotool key End Up Return
 check "the menu closes" session_wait_for 100 menu_gone
 check "the next to last item plays track 2, then track 3 to its end" \
-    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
-check "track 2 was played whole" same_samples "$out/Track 02.wav" $t2 $t3
+    session_wait_for 200 same_samples "Track 03" $t3 $t3_end
+check "track 2 was played whole" same_samples "Track 02" $t2 $t3
 check "only tracks 2 and 3 were played" wavs_are "Track 02.wav|Track 03.wav|"
 # From the first item (CDDB) down past the four commands and the disc line:
 # the next item that can be chosen is track 1, only a separator in between.
@@ -195,7 +202,7 @@ check "-c from a second instance plays track 1 again" \
 check "the now-playing file names the track from the title database" \
     session_wait_for 100 np_is "Now playing: The Testers - Low Tone"
 check "the disc plays through to its end again" \
-    session_wait_for 200 same_samples "$out/Track 03.wav" $t3 $t3_end
+    session_wait_for 200 same_samples "Track 03" $t3 $t3_end
 
 # ---------------------------------------------------------------- CD mode kept over a restart
 check "SIGTERM ends zeb" stop_zeb
@@ -209,6 +216,29 @@ check "with the names from the title database" \
 # The names in the CD submenu, for the artifacts.
 open_cd_menu && import -window root "$ARTIFACTS/cd-menu-names.png" 2>/dev/null
 xdotool key Escape Escape
+
+# ---------------------------------------------------------------- pause and play on
+# Commands through the program's endpoint. A track paused and played on
+# still arrives whole in its WAV output (one file or numbered parts).
+command() { python3 "$HERE/endpoint_client.py" "$XDG_RUNTIME_DIR/zeb/ZEBAppClass" command "$1" >/dev/null; }
+command 969 # Stop
+check "Stop stops the disc" session_wait_for 100 np_starts "Now stopped:"
+clear_output
+command 949 # Play
+check "Play plays the disc from track 1" session_wait_for 150 written "Track 01.wav"
+command 959 # Pause
+check "Pause pauses the disc" session_wait_for 100 np_starts "Now paused: The Testers - "
+paused=$(cat "$work/np.txt")
+command 949
+check "Play plays on" session_wait_for 100 np_starts "Now playing: The Testers - "
+check "the disc plays on to its end" session_wait_for 200 np_starts "Now stopped:"
+case "$paused" in
+*"Low Tone") paused_track=("Track 01" $t1 $t2) ;;
+*"Middle Tone") paused_track=("Track 02" $t2 $t3) ;;
+*) paused_track=("Track 03" $t3 $t3_end) ;;
+esac
+check "the WAV output of the track paused (${paused_track[0]}) holds all of it" \
+    same_samples "${paused_track[@]}"
 check "SIGTERM ends zeb again" stop_zeb
 
 check "zeb wrote no sanitizer reports" \
