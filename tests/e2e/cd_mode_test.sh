@@ -100,6 +100,14 @@ second() { timeout 60 "$work/zeb" "$@" >>"$work/second.log" 2>&1; }
 np_is() { [ "$(cat "$work/np.txt" 2>/dev/null)" = "$1" ]; }
 np_starts() { [[ "$(cat "$work/np.txt" 2>/dev/null)" == "$1"* ]]; }
 written() { [ -s "$out/$1" ]; } # <WAV name>
+# The windows of zeb carry its texts: the tray icon its tooltip.
+has_window_name() { # <regex>
+    local w names=
+    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
+        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
+    done
+    grep -qxE "$1" <<<"$names"
+}
 # The WAV files of the output folder, one name a line.
 wav_files() { (cd "$out" && ls -1 -- *.wav 2>/dev/null); }
 wavs_are() { [ "$(wav_files | tr '\n' '|')" = "$1" ]; } # <names, each followed by |>
@@ -223,23 +231,28 @@ xdotool key Escape Escape
 command() { python3 "$HERE/endpoint_client.py" "$XDG_RUNTIME_DIR/zeb/ZEBAppClass" command "$1" >/dev/null; }
 command 969 # Stop
 check "Stop stops the disc" session_wait_for 100 np_starts "Now stopped:"
+check "the tooltip of a stopped disc" session_wait_for 100 has_window_name "ZEB CD"
 clear_output
 command 949 # Play
 check "Play plays the disc from track 1" session_wait_for 150 written "Track 01.wav"
 command 959 # Pause
 check "Pause pauses the disc" session_wait_for 100 np_starts "Now paused: The Testers - "
 paused=$(cat "$work/np.txt")
+case "$paused" in
+*"Low Tone") paused_track=(1 "Low Tone" 00:20 "Track 01" $t1 $t2) ;;
+*"Middle Tone") paused_track=(2 "Middle Tone" 00:03 "Track 02" $t2 $t3) ;;
+*) paused_track=(3 "High Tone" 00:03 "Track 03" $t3 $t3_end) ;;
+esac
+check "the tooltip shows the paused track's number, name, place and length" \
+    session_wait_for 100 has_window_name \
+    "${paused_track[0]}\. ${paused_track[1]} - 00:[0-9]{2}/${paused_track[2]}"
 command 949
 check "Play plays on" session_wait_for 100 np_starts "Now playing: The Testers - "
 check "the disc plays on to its end" session_wait_for 200 np_starts "Now stopped:"
-case "$paused" in
-*"Low Tone") paused_track=("Track 01" $t1 $t2) ;;
-*"Middle Tone") paused_track=("Track 02" $t2 $t3) ;;
-*) paused_track=("Track 03" $t3 $t3_end) ;;
-esac
-check "the WAV output of the track paused (${paused_track[0]}) holds all of it" \
-    same_samples "${paused_track[@]}"
+check "the WAV output of the track paused (${paused_track[3]}) holds all of it" \
+    same_samples "${paused_track[@]:3}"
 check "SIGTERM ends zeb again" stop_zeb
+check "the now-playing file holds the exit line" np_is "ZEB is closed"
 
 check "zeb wrote no sanitizer reports" \
     bash -c "! grep -qE 'ERROR: (Address|Undefined|Leak)|runtime error' '$work/zeb.log'"
