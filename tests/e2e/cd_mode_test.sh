@@ -6,8 +6,9 @@
 # sample of a track arrives, the now-playing file names the track (from the
 # title database when it has the disc), the CD submenu plays the track
 # chosen, a second instance leaves CD mode with a file and comes back with
-# "-c", CD mode is kept over a restart, and a track paused and played on
-# loses no samples. Screenshots of the CD submenu go to the artifacts folder.
+# "-c", CD mode is kept over a restart, a track paused and played on loses
+# no samples, and an unknown disc is looked up on a CDDB server at start.
+# Screenshots of the CD submenu go to the artifacts folder.
 set -uo pipefail
 ZEB=$1
 ARTIFACTS=$2
@@ -253,6 +254,62 @@ check "the WAV output of the track paused (${paused_track[3]}) holds all of it" 
     same_samples "${paused_track[@]:3}"
 check "SIGTERM ends zeb again" stop_zeb
 check "the now-playing file holds the exit line" np_is "ZEB is closed"
+
+# ---------------------------------------------------------------- CDDB at start-up
+# A disc the title database does not know is looked up at start when
+# AutoCDDB asks for it, here on a cddb.cgi server on loopback that answers
+# any query with one match and logs the requests.
+cat >"$work/cddb.py" <<'PY'
+import sys
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+class Handler(BaseHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        with open(sys.argv[1], "a") as log:
+            log.write(self.path + "\n")
+        cmd = self.path.partition("cmd=")[2].partition("&")[0].split("+")
+        if cmd[:2] == ["cddb", "query"]:
+            body = f"200 rock {cmd[2]} Looked Up / Found Disc\r\n"
+        elif cmd[:2] == ["cddb", "read"]:
+            body = (f"210 rock {cmd[3]} CD database entry follows\r\n"
+                    "DTITLE=Looked Up / Found Disc\r\nTTITLE0=Alpha\r\nTTITLE1=Beta\r\n"
+                    "TTITLE2=Gamma\r\n.\r\n")
+        else:
+            body = "500 Command syntax error\r\n"
+        data = body.encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+
+server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+PY
+python3 "$work/cddb.py" "$work/cddb.log" >"$work/cddb.port" &
+SESSION_PIDS+=($!)
+export no_proxy=127.0.0.1 NO_PROXY=127.0.0.1
+check "the CDDB server starts" session_wait_for 100 test -s "$work/cddb.port"
+rm -f "$titles"
+sed -i "s/^AutoCDDB=.*/AutoCDDB=1/; s/^CDDBServer=.*/CDDBServer=127.0.0.1:$(cat "$work/cddb.port")/;
+        s/^EMailAddress=.*/EMailAddress=tester@example.org/" "$work/zeb.ini"
+clear_output
+start_zeb
+check "a restart in CD mode plays the disc" session_wait_for 200 written "Track 01.wav"
+check "the names looked up show while the disc plays" \
+    session_wait_for 100 np_is "Now playing: Looked Up - Alpha"
+check "the lookup stored the disc's title in the title database" \
+    test "$(ini_value "$titles" "$disc_key" Title)" = "Found Disc"
+query_sent() {
+    grep -qE '^/~cddb/cddb\.cgi\?cmd=cddb\+query\+[0-9a-f]{6}04\+4(\+[0-9]+){5}&hello=tester\+example\.org\+ZEB\+FINAL&proto=1$' \
+        "$work/cddb.log"
+}
+check "the query named the disc's four tracks and the user" query_sent
+check "SIGTERM ends zeb once more" stop_zeb
 
 check "zeb wrote no sanitizer reports" \
     bash -c "! grep -qE 'ERROR: (Address|Undefined|Leak)|runtime error' '$work/zeb.log'"
