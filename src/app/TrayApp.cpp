@@ -75,6 +75,7 @@ TrayApp::~TrayApp() {
     Shutdown();
     StopBackgroundWork();
     DestroyPlaylistWindows();
+    DestroyEqualizerWindows();
 }
 
 // ------------------------------------------------------------------ start-up
@@ -122,6 +123,8 @@ void TrayApp::Start() {
     UpdateStatus(true);
     if (wnd_->PlaylistAtStartup == 1 && !wnd_->InCdMode())
         OpenPlaylistWindow();
+    if (wnd_->EQAtStartup == 1 && !wnd_->InCdMode())
+        OpenEqualizer();
 
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
@@ -326,6 +329,9 @@ void TrayApp::DoClickAction(int action) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case kEqualizer:
+        OpenOrCloseEqualizer();
+        break;
     default:
         // The minibar, equalizer and information windows answer
         // their toggles once they exist.
@@ -492,6 +498,12 @@ void TrayApp::DoCommand(int id) {
     case ID_CD_PLAYLIST:
         OpenCdPlaylistDialog();
         return;
+    case ID_EQUALIZER:
+        OpenOrCloseEqualizer();
+        return;
+    case ID_ADVANCED_SETTINGS:
+        OpenAdvancedSettings();
+        return;
     default:
         wnd_->OnCommand(id);
         return;
@@ -599,12 +611,15 @@ void TrayApp::OnHotkey(int id) {
         if (!wnd_->InCdMode())
             ToggleMp3Info();
         break;
+    case HK_EQUALIZER:
+        OpenOrCloseEqualizer();
+        break;
     case HK_SWITCH_MODE:
         wnd_->OnCommand(wnd_->InCdMode() ? ID_TO_MP3_MODE : ID_TO_CD_MODE);
         break;
     default:
-        // The minibar, equalizer and information windows and the CD mode
-        // answer their keys once they exist.
+        // The minibar and equalizer windows answer their keys once they
+        // exist.
         break;
     }
     if (repeating && !scrollLock_)
@@ -677,6 +692,7 @@ void TrayApp::CdModeChanged(bool cdMode) {
     wnd_->SetMixer(&mixer_);
     if (cdMode) {
         CloseInfoWindow();
+        CloseEqualizer();
         if (playlistWindow_) {
             RememberPlaylistWindow();
             ClosePlaylistWindow();
@@ -806,6 +822,7 @@ void TrayApp::RememberPlaylistWindow() {
 // The open windows' places and start-up flags, for a save while they stay open.
 void TrayApp::RememberToolWindows() {
     RememberPlaylistWindow();
+    RememberEqualizer();
     if (infoWindow_)
         infoWindow_->StorePosition();
 }
@@ -826,6 +843,8 @@ bool TrayApp::ToolWindowOpen(int commandId) const {
         return playlistWindow_ != nullptr;
     case ID_MP3_INFO:
         return infoWindow_ != nullptr;
+    case ID_EQUALIZER:
+        return equalizerWindow_ != nullptr;
     default:
         return false;
     }
@@ -946,6 +965,8 @@ void TrayApp::SaveBeforeAbruptEnd() {
     shutDown_ = true;
     wnd_->Model().StopInfoScanner();
     wnd_->Player().Stop();
+    if (wnd_->InCdMode())
+        wnd_->Cd().CloseDevice();
     RememberToolWindows();
     SaveFiles();
 }
@@ -979,7 +1000,10 @@ void TrayApp::Shutdown() {
     }
     RememberPlaylistWindow();
     DestroyPlaylistWindows();
+    RememberEqualizer();
+    DestroyEqualizerWindows();
     delete cdDialog_.data();
+    CloseAdvancedSettings();
     if (wnd_->InCdMode())
         wnd_->Cd().CloseDevice();
     SaveFiles();

@@ -15,7 +15,9 @@
 #include "shell/StatusText.h"
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
+#include "ui/AdvancedSettingsDialog.h"
 #include "ui/CdPlaylistDialog.h"
+#include "ui/EqualizerWindow.h"
 #include "ui/Mp3InfoWindow.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistWindow.h"
@@ -129,7 +131,7 @@ private:
     void Exit() override;
     void OpenFileDialog() override;
     void OpenAddressDialog() override;
-    void ToggleEqualizer() override {}
+    void ToggleEqualizer() override;
     void TogglePlaylistWindow() override;
     void ToggleMinibar(bool) override {}
     void CreateRemoteWindow();
@@ -160,6 +162,20 @@ private:
     void ApplyCdStatus(const CdStatus& status, bool refreshIcon);
     // Cancels a folder scan and waits for its thread.
     void StopBackgroundWork();
+
+    // ------------------------------------------------ equalizer window
+    // Command 32791, hotkey 601 and click action 8: opens the window when it
+    // is closed (not in CD mode), closes it when it is open.
+    void OpenOrCloseEqualizer();
+    void OpenEqualizer();
+    // Closing stores the window's position; the window goes at once.
+    void CloseEqualizer();
+    // EQAtStartup and the window's position, for saving.
+    void RememberEqualizer();
+    void DestroyEqualizerWindows();
+    QPointer<EqualizerWindow> equalizerWindow_;
+    QPointer<EqualizerWindow> closedEqualizerWindow_; // closed, its deletion pending
+    // ------------------------------------------------ end of equalizer window
 
     Options options_;
     IniFile ini_;
@@ -197,6 +213,20 @@ private:
     QPointer<PlaylistWindow> closedPlaylistWindow_; // closed, its deletion pending
     bool shutDown_ = false;
     std::thread backgroundWork_; // the folder scan of RunInBackground
+
+    // ---------------------------------------------- advanced settings dialog
+public:
+    // Command 32875: opens the dialog, or gives the open one the focus.
+    void OpenAdvancedSettings();
+
+private:
+    void CloseAdvancedSettings();
+    // Shows the images of CurrentSkin at once.
+    void ShowSkin();
+    void ChangeCdDrive(const std::string& drive);
+    // What the dialog's OK changed: mixer device, priorities, remote window.
+    void ApplyAdvancedSettings(const MainWndSettings& before);
+    QPointer<AdvancedSettingsDialog> advancedSettings_;
 };
 
 } // namespace zeb

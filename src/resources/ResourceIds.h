@@ -509,6 +509,17 @@ constexpr int IDC_ADV_HOTKEYS = 1189;
 constexpr int IDC_ADV_SKIN = 1203;
 constexpr int IDC_ADV_NOW_PLAYING = 1225;
 
+// Group boxes and labels without a control of their own carry numbers of
+// our own; a label beside a field takes its text from the field's id.
+constexpr int IDC_ADV_GENERAL_GROUP = 1300;
+constexpr int IDC_ADV_MOUSE_GROUP = 1301;
+constexpr int IDC_ADV_PLAYBACK_GROUP = 1302;
+constexpr int IDC_ADV_DEVICES_GROUP = 1303;
+constexpr int IDC_ADV_CD_GROUP = 1304;
+constexpr int IDC_ADV_REG_FILES_LABEL = 1305;   // "Afspil med ZEB:"
+constexpr int IDC_ADV_REG_FOLDERS_LABEL = 1306; // "Mappe context menu:"
+constexpr int IDC_ADV_GAP_UNIT = 1307;          // "millisekunder"
+
 constexpr std::array<int, 4> kLeftClickControls = {IDC_ADV_LEFT_CLICKS1, IDC_ADV_LEFT_CLICKS2,
                                                    IDC_ADV_LEFT_CLICKS3, IDC_ADV_LEFT_CLICKS4};
 constexpr std::array<int, 4> kRightClickControls = {IDC_ADV_RIGHT_CLICKS1, IDC_ADV_RIGHT_CLICKS2,

@@ -553,6 +553,7 @@ CMainWnd::MenuItemState CMainWnd::ItemState(int commandId) const {
     case ID_SHUTDOWN_AFTER_PLAYBACK:
         s.checked = switchOffAfterPlayback_;
         break;
+    case ID_EQUALIZER:
     case ID_PLAYLIST_WINDOW:
         s.checked = host_.ToolWindowOpen(commandId);
         break;

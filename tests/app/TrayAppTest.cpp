@@ -1,9 +1,10 @@
 // The tray program without a tray (offscreen): start-up from the saved
 // list, the exit sequence's files, hotkey actions, the playlist window, the
 // remote window following its setting, the hotkey dialog switching hotkeys
-// off and the information window.
+// off, the information window and the advanced settings changing the CD drive.
 #include "app/TrayApp.h"
 
+#include "cd/CdImage.h"
 #include "platform/EndpointClient.h"
 #include "platform/IniFile.h"
 #include "resources/ResourceIds.h"
@@ -14,6 +15,7 @@
 #include "ui/Mp3InfoWindow.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -188,6 +190,21 @@ TEST_F(TrayAppTest, ThePlaylistWindowReopensWhereItWasAndItsStateIsSaved) {
     EXPECT_EQ(Ini("PlaylistX") + "," + Ini("PlaylistY"), "80,90");
 }
 
+// The equalizer's menu item carries its check mark while the window is open;
+// the click action opens it as the menu command does.
+TEST_F(TrayAppTest, TheEqualizerItemIsCheckedWhileItsWindowIsOpen) {
+    TrayApp app(options_);
+    app.Start();
+    EXPECT_FALSE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoClickAction(8);
+    EXPECT_TRUE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoCommand(ID_EQUALIZER);
+    EXPECT_FALSE(app.Wnd().ItemState(ID_EQUALIZER).checked);
+    app.DoCommand(ID_EQUALIZER);
+    app.Shutdown();
+    EXPECT_EQ(Ini("EQAtStartup"), "1");
+}
+
 TEST_F(TrayAppTest, HotkeyActionsReachThePlayer) {
     TrayApp app(options_);
     app.Start();
@@ -289,6 +306,54 @@ TEST_F(TrayAppTest, TheInformationWindowTogglesFollowsTheListAndSavesItsPlace) {
     EXPECT_EQ(ShownInfoWindow(), nullptr);
     EXPECT_EQ(Ini("InfoX"), std::to_string(at.x()));
     EXPECT_EQ(Ini("InfoY"), std::to_string(at.y()));
+}
+
+// The open advanced settings dialogs.
+std::vector<AdvancedSettingsDialog*> AdvancedSettingsShown() {
+    std::vector<AdvancedSettingsDialog*> shown;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<AdvancedSettingsDialog*>(w); dialog && dialog->isVisible())
+            shown.push_back(dialog);
+    }
+    return shown;
+}
+
+// Another drive chosen in the advanced settings while a disc is in use in
+// CD mode: the disc stops and the device is opened on the new drive.
+TEST_F(TrayAppTest, TheAdvancedSettingsMoveCdModeToAnotherDrive) {
+    const std::string config = dir_.File("config");
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1); // the title database goes there
+    const std::string first = test::CdImage::Write(dir_.File("first"), {{4500}, {75}});
+    const std::string second = test::CdImage::Write(dir_.File("second"), {{75}, {75}, {75}});
+    std::ofstream(options_.files.iniPath, std::ios::app) << "CDMode=1\nCDLetter=" << first << "\n";
+
+    TrayApp app(options_);
+    app.Start();
+    CMainWnd& wnd = app.Wnd();
+    ASSERT_TRUE(wnd.InCdMode());
+    CdController& cd = wnd.Cd();
+    ASSERT_EQ(cd.TrackLengths().size(), 2u);
+    cd.Play();
+    cd.Pause();
+    ASSERT_EQ(cd.State(), CdController::Paused);
+
+    // The command opens one dialog at most.
+    app.DoCommand(ID_ADVANCED_SETTINGS);
+    app.DoCommand(ID_ADVANCED_SETTINGS);
+    ASSERT_EQ(AdvancedSettingsShown().size(), 1u);
+    QPointer<AdvancedSettingsDialog> dialog = AdvancedSettingsShown().front();
+    auto* drive = FindControl<QComboBox>(dialog, IDC_ADV_CD_DRIVE);
+    EXPECT_EQ(drive->currentText().toStdString(), first);
+    drive->setEditText(QString::fromStdString(second));
+    FindControl<QAbstractButton>(dialog, IDOK)->click();
+
+    EXPECT_EQ(cd.State(), CdController::Stopped);
+    EXPECT_EQ(wnd.CDLetter, second);
+    EXPECT_EQ(cd.TrackLengths().size(), 3u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 20000));
+    app.Shutdown();
+    EXPECT_EQ(Ini("CDLetter"), second);
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+// The advanced settings dialog in the tray program: opening it, and putting
+// into effect what its OK changed.
+#include "app/TrayApp.h"
+#include "cd/CdDrive.h"
+#include "engine/AlsaMixer.h"
+#include "engine/WaveOut.h"
+#include "ui/AdvancedSettingsDialog.h"
+
+namespace zeb {
+
+// One dialog at most: the command gives an open one the focus.
+void TrayApp::OpenAdvancedSettings() {
+    if (!advancedSettings_) {
+        AdvancedSettingsDevices devices{CWaveOut::DeviceNames(), AlsaMixer::DeviceNames(),
+                                        CdDrive::Devices()};
+        AdvancedSettingsHooks hooks;
+        hooks.editHotkeys = [this](QWidget* parent) { EditHotkeys(parent); };
+        hooks.skinChanged = [this] { ShowSkin(); };
+        hooks.changeCdDrive = [this](const std::string& drive) { ChangeCdDrive(drive); };
+        hooks.applied = [this](const MainWndSettings& before) { ApplyAdvancedSettings(before); };
+        advancedSettings_ = new AdvancedSettingsDialog(*wnd_, std::move(devices), std::move(hooks));
+        advancedSettings_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    advancedSettings_->show();
+    advancedSettings_->raise();
+    advancedSettings_->activateWindow();
+}
+
+// Cancel semantics: nothing of an open dialog is stored.
+void TrayApp::CloseAdvancedSettings() {
+    delete advancedSettings_.data();
+}
+
+void TrayApp::ShowSkin() {
+    LoadImages();
+    if (trayShown_)
+        SetTrayImage(shownIcon_);
+}
+
+// In CD mode a playing disc stops and the device opens on the new drive; the
+// displays then show the stopped disc.
+void TrayApp::ChangeCdDrive(const std::string& drive) {
+    const bool changed = drive != wnd_->CDLetter;
+    wnd_->Cd().ChangeDrive(drive);
+    if (changed && wnd_->InCdMode())
+        UpdateStatus(true);
+}
+
+void TrayApp::ApplyAdvancedSettings(const MainWndSettings& before) {
+    if (wnd_->MDevice != before.MDevice) {
+        // The output's line carries the volume in both modes (see CdModeChanged).
+        wnd_->SetMixer(nullptr);
+        mixer_.Close();
+        mixer_.Open(false, wnd_->MDevice);
+        wnd_->SetMixer(&mixer_);
+    }
+    ApplyProcessPriority();
+    wnd_->Player().SetPriority(wnd_->Priority);
+    FollowRemoteSetting();
+}
+
+} // namespace zeb
