@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 
 namespace zeb {
@@ -274,15 +275,21 @@ int CdController::ShufflePick(int current, int count, bool forward) {
 
 // ------------------------------------------------------------------ playing
 
-// Every track is written to a file of its own when the output is WAV.
-void CdController::SetOutputFor(int track) {
+// Every track is written to a file of its own when the output is WAV. A
+// play that goes on inside a track (after a pause, a seek) writes the next
+// numbered file, so the part written before stays.
+void CdController::SetOutputFor(int track, bool continuing) {
     WaveOutConfig config;
     if (settings_.OutputModule != 0) {
         config.kind = CWaveOut::Device;
         config.device = settings_.ADevice;
     } else {
         config.kind = CWaveOut::WavFile;
-        config.wavPath = settings_.OutPath + Format("Track %02d.wav", track);
+        const std::string path = settings_.OutPath + Format("Track %02d.wav", track);
+        config.wavPath = path;
+        std::error_code error;
+        for (int n = 2; continuing && std::filesystem::exists(config.wavPath, error); ++n)
+            config.wavPath = NumberedWavPath(path, n);
     }
     mci_.SetOutput(config);
 }
@@ -317,7 +324,7 @@ bool CdController::StartAndMark(int track, int count) {
 void CdController::Resume() {
     const std::string position = mci_.Send("status zeb position").text;
     const int track = int(LeadingInteger(position));
-    SetOutputFor(track);
+    SetOutputFor(track, true);
     if (track < TrackCount())
         SendPlay(Format("play zeb from %s to %d notify", position.c_str(), track + 1));
     else
@@ -401,7 +408,7 @@ void CdController::Seek(int seconds) {
 void CdController::PlayFrom(int track, int seconds) {
     ++commandSerial_;
     track_ = track;
-    SetOutputFor(track);
+    SetOutputFor(track, true);
     const int minutes = seconds / 60;
     if (track < TrackCount())
         SendPlay(

@@ -142,7 +142,7 @@ private:
     uint32_t SendPlay(const std::string& command);
     bool StartAndMark(int track, int count);
     void Resume();
-    void SetOutputFor(int track);
+    void SetOutputFor(int track, bool continuing = false);
     void AfterTrack();
     void EndOfDisc();
     void RestartDisc();

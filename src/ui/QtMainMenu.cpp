@@ -72,6 +72,8 @@ public:
                 item.text = Text(node.label);
                 item.submenu = new PopupMenu(menu);
                 AddNodes(item.submenu, node.children);
+            } else if (node.kind == MenuItemKind::Separator) {
+                item.kind = PopupMenu::ItemKind::Separator;
             } else {
                 item = Command(node.id, Text(node.label));
             }
