@@ -5,6 +5,7 @@
 #include "engine/WavWriter.h"
 
 #include <algorithm>
+#include <alsa/asoundlib.h>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -54,6 +55,19 @@ int EncodingFor(int bits) {
     default:
         return 0;
     }
+}
+
+// libout123's ALSA module installs an ALSA error handler of its own and
+// leaves it behind when the module is unloaded; ALSA's next error (in the
+// mixer, say) would call into the unloaded code. The default handler is put
+// back whenever a module may have gone.
+void ForgetModuleErrorHandler() {
+    snd_lib_error_set_handler(nullptr);
+}
+
+void DeleteOutput(out123_handle* ao) {
+    out123_del(ao);
+    ForgetModuleErrorHandler();
 }
 
 // The listed devices of the first driver that can list any.
@@ -217,7 +231,7 @@ DeviceQueue::DeviceQueue(int device, int rate, int channels, int bits) {
     try {
         writer_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
-        out123_del(ao_);
+        DeleteOutput(ao_);
         throw EngineError(EngineError::OutputOpen, "cannot start the output thread");
     }
 }
@@ -246,7 +260,7 @@ void DeviceQueue::Open(int device, int rate, int channels, int bits) {
     if (out123_open(ao_, driver.c_str(), chosen ? name.c_str() : nullptr) != 0 ||
         !StartAtNearestRate(rate, channels, encoding, driver, name)) {
         const std::string reason = out123_strerror(ao_);
-        out123_del(ao_);
+        DeleteOutput(ao_);
         ao_ = nullptr;
         if (chosen)
             throw EngineError(EngineError::OutputOpen, "cannot open " + name + ": " + reason);
@@ -266,6 +280,7 @@ bool DeviceQueue::StartAtNearestRate(int rate, int channels, int encoding,
             return true;
         }
         out123_close(ao_);
+        ForgetModuleErrorHandler();
         if (out123_open(ao_, driver.c_str(), name.empty() ? nullptr : name.c_str()) != 0)
             break;
     }
@@ -277,7 +292,7 @@ DeviceQueue::~DeviceQueue() {
     writer_.join();
     if (hasCurrent_ || !pending_.empty())
         out123_drop(ao_);
-    out123_del(ao_);
+    DeleteOutput(ao_);
 }
 
 void DeviceQueue::Quit() {
@@ -510,7 +525,7 @@ std::vector<std::string> CWaveOut::DeviceNames() {
         return {};
     out123_param2(ao, OUT123_ADD_FLAGS, OUT123_QUIET, 0, nullptr);
     DeviceList list = ListDevices(ao);
-    out123_del(ao);
+    DeleteOutput(ao);
     return list.descriptions;
 }
 

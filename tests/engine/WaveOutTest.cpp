@@ -1,6 +1,7 @@
 #include "engine/WaveOut.h"
 
 #include "engine/EngineError.h"
+#include "engine/MixerVolume.h"
 #include "support/TempDir.h"
 
 #include <cstdint>
@@ -142,6 +143,15 @@ TEST(WaveOutBuffers, LevelsGiveBlockSizeAndCount) {
         EXPECT_EQ(CWaveOut::BlockSizeForLevel(level), 0) << level;
         EXPECT_EQ(CWaveOut::BlockCountForLevel(level), 0) << level;
     }
+}
+
+// Listing the devices loads and unloads the output modules; an ALSA error
+// afterwards (a mixer on a card that does not exist) must not call into the
+// unloaded code.
+TEST(WaveOutDevices, ListingLeavesAlsaErrorsSafe) {
+    (void)CWaveOut::DeviceNames();
+    CMixerVolume volume;
+    EXPECT_FALSE(volume.Open(false, 50));
 }
 
 } // namespace
