@@ -633,9 +633,6 @@ void TrayApp::OnHotkey(int id) {
         ToggleMinibar(wnd_->InCdMode());
         break;
     default:
-        // The minibar and equalizer windows answer their keys once they
-        // exist.
-        // The equalizer answers its key once it exists.
         break;
     }
     if (repeating && !scrollLock_)
