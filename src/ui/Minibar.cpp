@@ -7,18 +7,16 @@
 #include "shell/MainWnd.h"
 #include "shell/StatusText.h"
 #include "ui/DialogControls.h"
+#include "ui/DroppedPaths.h"
 #include "ui/SkinImages.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QUrl>
 #include <algorithm>
 #include <unistd.h>
 
@@ -42,17 +40,6 @@ QRect ToQRect(const MbRect& r) {
 
 MbRect ToMbRect(const QRect& r) {
     return MbRect::At(r.x(), r.y(), r.width(), r.height());
-}
-
-std::vector<std::string> LocalPaths(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
-    }
-    return paths;
 }
 
 QPixmap StripImage(BitmapId id) {
@@ -465,12 +452,12 @@ void Minibar::closeEvent(QCloseEvent* event) {
 }
 
 void Minibar::dragEnterEvent(QDragEnterEvent* event) {
-    if (!cd_ && !LocalPaths(event->mimeData()).empty())
+    if (!cd_ && !LocalDroppedPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void Minibar::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths = LocalPaths(event->mimeData());
+    std::vector<std::string> paths = LocalDroppedPaths(event->mimeData());
     if (cd_ || paths.empty())
         return;
     event->acceptProposedAction();

@@ -8,6 +8,7 @@
 #include "shell/MainWnd.h"
 #include "shell/MenuModel.h"
 #include "ui/DialogControls.h"
+#include "ui/DroppedPaths.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistFileDialogs.h"
 #include "ui/PlaylistList.h"
@@ -25,11 +26,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace zeb {
@@ -37,18 +36,6 @@ namespace zeb {
 namespace {
 
 constexpr QSize kOwnSize(520, 420);
-
-// The local files among dropped addresses, in order.
-std::vector<std::string> LocalPaths(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
-    }
-    return paths;
-}
 
 void AddMenuNodes(QMenu* menu, const std::vector<MenuNode>& nodes) {
     for (const MenuNode& node : nodes) {
@@ -395,17 +382,17 @@ void PlaylistWindow::ShowCannotOpen() {
 // ------------------------------------------------------------------ drops and keys
 
 void PlaylistWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalPaths(event->mimeData()).empty())
+    if (!LocalDroppedPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void PlaylistWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalPaths(event->mimeData()).empty())
+    if (!LocalDroppedPaths(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void PlaylistWindow::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths = LocalPaths(event->mimeData());
+    std::vector<std::string> paths = LocalDroppedPaths(event->mimeData());
     if (paths.empty())
         return;
     event->acceptProposedAction();
