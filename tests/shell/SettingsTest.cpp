@@ -362,7 +362,7 @@ TEST_F(SettingsTest, HugeCountsStopAtTheLastKeyPresent) {
     IniFile ini(path_);
     MainWndSettings s;
     s.LoadSettings(ini, kSection);
-    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a", "/g"}));
+    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a/", "/g/"}));
     ASSERT_EQ(s.EqPresets.size(), 5u); // the four built-in ones and "Flat"
     EXPECT_EQ(s.EqPresets[4], "Flat\tkkkkkkkkkkk");
 }
