@@ -131,6 +131,7 @@ void TrayApp::Start() {
     StartMpris();
     statusTimer_.start();
     nowPlayingTimer_.start();
+    StartAutomation();
     wnd_->SetInitialised();
 }
 
@@ -503,6 +504,12 @@ void TrayApp::DoCommand(int id) {
         return;
     case ID_ADVANCED_SETTINGS:
         OpenAdvancedSettings();
+        return;
+    case ID_AUTOMATION_SETUP:
+        OpenAutomationDialog();
+        return;
+    case ID_AUTOMATION_RUN:
+        RunAutomationAndSave();
         return;
     default:
         wnd_->OnCommand(id);
@@ -987,6 +994,7 @@ void TrayApp::Shutdown() {
     nowPlayingTimer_.stop();
     for (auto& [id, timer] : clickTimers_)
         timer->stop();
+    StopAutomation();
     wnd_->Model().StopInfoScanner();
     StopBackgroundWork();
     about_.Close();
