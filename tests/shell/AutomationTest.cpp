@@ -2,6 +2,7 @@
 // goes, what appeared in a watched folder arrives sorted, and a run never
 // starts playback.
 #include "shell/MainWnd.h"
+#include "shell/PlaylistView.h"
 #include "support/PlayerFixtures.h"
 
 #include <deque>
@@ -26,8 +27,16 @@ public:
     void RunInBackground(std::function<void()> work, std::function<void()> done) override {
         background.push_back({std::move(work), std::move(done)});
     }
-    void RefillPlaylistWindow(bool appended) override { refills.push_back(appended); }
-    void PlaylistSorted() override { ++sorted; }
+    void RefillPlaylistWindow(bool appended) override {
+        refills.push_back(appended);
+        if (view)
+            view->Refill(appended);
+    }
+    void PlaylistSorted() override {
+        ++sorted;
+        if (view)
+            view->ShowSorted();
+    }
 
     // Runs the oldest background work and then its ending; false when none waits.
     bool RunBackground() {
@@ -44,6 +53,13 @@ public:
     std::deque<std::function<void()>> posted;
     std::vector<bool> refills;
     int sorted = 0;
+    PlaylistView* view = nullptr; // the playlist window's logic, when open
+};
+
+struct SilentListener : PlaylistViewListener {
+    void RowsChanged() override {}
+    void StatusChanged() override {}
+    void InfoChangedFromScanner() override {}
 };
 
 class AutomationTest : public ::testing::Test {
@@ -78,13 +94,14 @@ protected:
     CMainWnd wnd_{host_, 777u};
 };
 
-TEST_F(AutomationTest, FilesThatVanishGoAndFilesThatAppearArriveSortedBetweenRuns) {
+TEST_F(AutomationTest, VanishedAndDuplicateEntriesGoAndNewFilesArriveSortedBetweenRuns) {
     const std::string kept = Track("other/kept.mp3");
     const std::string b = Track("watched/b.mp3");
     const std::string gone = Track("watched/sub/gone.mp3");
-    Load({kept, b, gone});
+    Load({kept, b, gone, b});
     wnd_.SetCurrentIndex(1);
     wnd_.AutRemove = 1;
+    wnd_.AutRemovedup = 1;
     wnd_.AutRescan = 1;
     wnd_.AutDirs = {Folder("watched")};
 
@@ -182,6 +199,33 @@ TEST_F(AutomationTest, SortingAloneKeepsTheCurrentEntryAndItsPlayback) {
     EXPECT_EQ(host_.sorted, 1);
     wnd_.Pause();
     EXPECT_EQ(State(), CMpegPlayer::Playing);
+}
+
+TEST_F(AutomationTest, ThePlaylistWindowShowsTheSortedSelectionAndLosesItWithRemovals) {
+    std::vector<std::string> paths;
+    for (int i = 20; i > 0; --i)
+        paths.push_back(Track("w/t" + std::to_string(100 + i) + ".mp3"));
+    Load(paths);
+    SilentListener listener;
+    PlaylistView view(wnd_, listener);
+    host_.view = &view;
+    view.SetPageRows(5);
+    view.SelectOnly(19); // t101, at the bottom
+    ASSERT_GT(view.TopRow(), 0);
+    wnd_.AutSort = 1;
+    RunToEnd();
+    // Sorted, t101 is the first row: still selected, and at the top.
+    EXPECT_TRUE(view.IsSelected(0));
+    EXPECT_EQ(view.SelectedCount(), 1);
+    EXPECT_EQ(view.TopRow(), 0);
+
+    fs::remove(paths[3]);
+    wnd_.AutSort = 0;
+    wnd_.AutRemove = 1;
+    RunToEnd();
+    EXPECT_EQ(wnd_.Count(), 19);
+    EXPECT_EQ(view.SelectedCount(), 0) << "a removal clears the selection";
+    host_.view = nullptr;
 }
 
 TEST_F(AutomationTest, RunsAskedForDuringARunAreMergedIntoOneThatFollowsIt) {
