@@ -17,6 +17,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QVBoxLayout>
 
 namespace zeb {
@@ -136,6 +138,14 @@ QLayout* AutomationDialog::BuildPeriod() {
     SetControlId(periodArrows_, IDC_AUT_PERIOD_SPIN);
     periodArrows_->setRange(kArrowsFirst, kArrowsLast);
     periodArrows_->setValue(std::clamp(settings_.AutPeriod, kArrowsFirst, kArrowsLast));
+    // Only its arrows show: the number is the field's.
+    QStyleOptionSpinBox option;
+    option.initFrom(periodArrows_);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QRect up = periodArrows_->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                            QStyle::SC_SpinBoxUp, periodArrows_);
+    periodArrows_->setFixedWidth(
+        up.width() + 2 * periodArrows_->style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth));
     connect(periodArrows_, &QSpinBox::valueChanged, this,
             [this](int value) { period_->setText(QString::number(value)); });
     connect(period_, &QLineEdit::textEdited, this, &AutomationDialog::FollowTypedPeriod);
