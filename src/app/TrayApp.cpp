@@ -133,6 +133,7 @@ void TrayApp::Start() {
     StartMpris();
     statusTimer_.start();
     nowPlayingTimer_.start();
+    StartAutomation();
     wnd_->SetInitialised();
 }
 
@@ -515,6 +516,12 @@ void TrayApp::DoCommand(int id) {
     case ID_FOLLOW_ACTIVE_WINDOW:
         wnd_->OnCommand(id);
         MinibarFollowChanged();
+        return;
+    case ID_AUTOMATION_SETUP:
+        OpenAutomationDialog();
+        return;
+    case ID_AUTOMATION_RUN:
+        RunAutomationAndSave();
         return;
     default:
         wnd_->OnCommand(id);
@@ -1005,6 +1012,7 @@ void TrayApp::Shutdown() {
     nowPlayingTimer_.stop();
     for (auto& [id, timer] : clickTimers_)
         timer->stop();
+    StopAutomation();
     wnd_->Model().StopInfoScanner();
     StopBackgroundWork();
     about_.Close();

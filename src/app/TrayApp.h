@@ -16,6 +16,7 @@
 #include "shell/TrayClicks.h"
 #include "ui/AboutBox.h"
 #include "ui/AdvancedSettingsDialog.h"
+#include "ui/AutomationDialog.h"
 #include "ui/CdPlaylistDialog.h"
 #include "ui/EqualizerWindow.h"
 #include "ui/Minibar.h"
@@ -251,6 +252,25 @@ private:
     void RunMinibarTool(MinibarTool tool);
     QPointer<Minibar> minibar_;
     // ---------------------------------------------------------- end of minibar
+    // ---------------------------------------------------------- automation
+public:
+    // Command 32949: opens the dialog, or brings the open one to the front.
+    void OpenAutomationDialog();
+    // Command 32950 and timer 12: a run, then the settings and the list are
+    // saved when AutSaveset is on.
+    void RunAutomationAndSave();
+    void PlaylistSorted() override;
+
+private:
+    // At start: timer 12 with the period then in force, and a run when
+    // AutOnStart is on.
+    void StartAutomation();
+    void StopAutomation();
+    void OnAutomationTimer();
+    void RestartAutomationTimer();
+    QTimer automationTimer_; // timer 12
+    QPointer<AutomationDialog> automationDialog_;
+    // ---------------------------------------------------------- end of automation
 };
 
 } // namespace zeb

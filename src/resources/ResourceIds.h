@@ -582,6 +582,7 @@ constexpr int IDC_AUT_ON_START = 1218;
 constexpr int IDC_AUT_EVERY = 1219;
 constexpr int IDC_AUT_PERIOD = 1217;
 constexpr int IDC_AUT_PERIOD_SPIN = 1200;
+constexpr int IDC_AUT_MINUTES_LABEL = 1220; // "minut" after the period
 
 // ---------------------------------------------------------------------------
 // String table (Danish ids; the Russian id is the Danish id + 100)

@@ -160,6 +160,18 @@ public:
     bool SaveSettingsAndList(IniFile& ini, const std::string& section,
                              const std::string& userListPath, const std::string& infoCachePath);
 
+    // -------------------------------------------------------------- automation
+    // The automation steps chosen in the settings: remove missing and
+    // duplicate entries, add new files of the watched folders, sort. The
+    // file system is read away from the user-interface thread and the list
+    // changed on it in one go; `then` runs once the list has changed. A run
+    // asked for while one runs (or a folder scan) waits for it; requests
+    // made meanwhile are merged into one further run. A run never starts
+    // playback.
+    void RunAutomation(std::function<void()> then = {});
+    bool AutomationRunning() const { return automationRunning_; }
+    // -------------------------------------------------------------- end of automation
+
     // -------------------------------------------------------------- current entry
     void SetCurrentTitles(const std::string& path);
     void PrepareOutput();
@@ -263,6 +275,13 @@ private:
     void ScanDroppedFolder(std::shared_ptr<DropJob> drop, const std::string& folder);
     void FinishDrop(DropJob& drop);
     void StartAppended(int oldCount);
+    struct AutomationJob;
+    void StartAutomation();
+    void FinishAutomation(AutomationJob& job);
+    void RemoveMissingFound(const AutomationJob& job);
+    void RemoveDuplicatesForAutomation();
+    void AddWatchedFiles(AutomationJob& job);
+    void SortForAutomation();
 
     MainWndHost& host_;
     CMpegPlayer player_;
@@ -291,6 +310,9 @@ private:
     uint64_t searchToken_ = 0;
     uint64_t openTicket_ = 0;
     std::unique_ptr<CdController> cd_;
+    bool automationRunning_ = false;
+    bool automationAgain_ = false; // asked for while a run was under way
+    std::vector<std::function<void()>> automationThen_;
 };
 
 } // namespace zeb

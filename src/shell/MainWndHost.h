@@ -40,6 +40,10 @@ public:
     // resets its rows. With `appended` the rows it had are unchanged and
     // keep their marks; the new ones follow them.
     virtual void RefillPlaylistWindow(bool /*appended*/) {}
+    // The list was sorted without the playlist window's own command: the
+    // window brings its first selected row (else the current entry's) to
+    // the top and repaints.
+    virtual void PlaylistSorted() {}
     virtual void MarkInfoWindowForReread() {}
     virtual void CloseInfoWindow() {}
     // True while the tool window that the window command `commandId` opens

@@ -198,8 +198,12 @@ std::vector<std::string> LoadWatchedFolders(const IniFile& ini, const std::strin
         std::min(ini.GetInt(section, "AutDirsCnt", 0), HighestNumberedKey(ini, section, "AutDir"));
     for (int n = 1; n <= count; ++n) {
         std::string dir = ini.GetString(section, "AutDir" + std::to_string(n), "");
-        if (!dir.empty())
-            dirs.push_back(std::move(dir));
+        if (dir.empty())
+            continue;
+        // A folder typed into the file without its separator still scans.
+        if (dir.back() != '/')
+            dir += '/';
+        dirs.push_back(std::move(dir));
     }
     return dirs;
 }

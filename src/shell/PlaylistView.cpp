@@ -821,6 +821,13 @@ AppendResult PlaylistView::AppendSelectionTo(const std::string& path) {
                             [&model](const std::string& p) { return model.BuildInfoLine(p); });
 }
 
+void PlaylistView::ShowSorted() {
+    SyncRows();
+    int first = FirstSelected();
+    ScrollToTop(first >= 0 ? first : wnd_.CurrentIndex());
+    NotifyAll();
+}
+
 void PlaylistView::Refill(bool appended) {
     if (ownChange_ || appended) {
         SyncRows();

@@ -161,6 +161,9 @@ public:
     // `appended` the rows there were are the same entries and keep their
     // marks; the new rows follow unmarked.
     void Refill(bool appended = false);
+    // The list was sorted from outside the window (automation): the first
+    // selected row, else the current entry's, comes to the top.
+    void ShowSorted();
 
 private:
     struct ScannerLink;

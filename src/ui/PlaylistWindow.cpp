@@ -253,6 +253,10 @@ void PlaylistWindow::Refill(bool appended) {
     StatusChanged();
 }
 
+void PlaylistWindow::ShowSorted() {
+    view_->ShowSorted();
+}
+
 void PlaylistWindow::Redraw() {
     list_->viewport()->update();
 }

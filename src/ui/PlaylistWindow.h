@@ -33,6 +33,8 @@ public:
     // The list changed from outside the window: every row anew (the rows
     // there were keep their marks when entries were only appended).
     void Refill(bool appended = false);
+    // The list was sorted from outside the window.
+    void ShowSorted();
     void Redraw();
     // A menu, shortcut or context-menu command.
     void RunCommand(int id);

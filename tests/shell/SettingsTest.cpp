@@ -197,7 +197,7 @@ MainWndSettings Unusual() {
             s.EqPresets = {"Mine\tkkkkkkkkkku", "Pop\tabcdefghijk"};
             break;
         case SettingKey::Kind::AutDirs:
-            s.AutDirs = {"/music/new", "/music/Incoming dir"};
+            s.AutDirs = {"/music/new/", "/music/Incoming dir/"};
             break;
         }
     }
@@ -339,18 +339,18 @@ TEST_F(SettingsTest, SharedSectionForDashGOrAnUnknownUser) {
     EXPECT_EQ(own.Language, 0);
 }
 
-TEST_F(SettingsTest, WatchedFoldersSkipEmptyKeysAndCloseUpWhenSaved) {
+TEST_F(SettingsTest, WatchedFoldersSkipEmptyKeysGainTheirSeparatorAndCloseUpWhenSaved) {
     WriteFile(path_, "[" + kSection +
-                         "]\nAutDirsCnt=3\nAutDir1=/a\nAutDir2=\nAutDir3=/c\n"
+                         "]\nAutDirsCnt=3\nAutDir1=/a\nAutDir2=\nAutDir3=/c/\n"
                          "AutDir4=/beyond/count\n");
     IniFile ini(path_);
     MainWndSettings s;
     s.LoadSettings(ini, kSection);
-    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a", "/c"}));
+    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a/", "/c/"}));
     ASSERT_TRUE(s.SaveSettings(ini, kSection));
     EXPECT_EQ(ini.GetInt(kSection, "AutDirsCnt", -1), 2);
-    EXPECT_EQ(ini.GetString(kSection, "AutDir1", ""), "/a");
-    EXPECT_EQ(ini.GetString(kSection, "AutDir2", ""), "/c");
+    EXPECT_EQ(ini.GetString(kSection, "AutDir1", ""), "/a/");
+    EXPECT_EQ(ini.GetString(kSection, "AutDir2", ""), "/c/");
 }
 
 // Counts are taken from a file anyone can edit: the largest one must cost
@@ -362,7 +362,7 @@ TEST_F(SettingsTest, HugeCountsStopAtTheLastKeyPresent) {
     IniFile ini(path_);
     MainWndSettings s;
     s.LoadSettings(ini, kSection);
-    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a", "/g"}));
+    EXPECT_EQ(s.AutDirs, (std::vector<std::string>{"/a/", "/g/"}));
     ASSERT_EQ(s.EqPresets.size(), 5u); // the four built-in ones and "Flat"
     EXPECT_EQ(s.EqPresets[4], "Flat\tkkkkkkkkkkk");
 }
