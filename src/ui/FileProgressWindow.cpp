@@ -5,6 +5,7 @@
 #include "ui/AboutBox.h"
 #include "ui/DialogControls.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -19,6 +20,7 @@ FileProgressWindow::FileProgressWindow(int language, QWidget* over)
     setObjectName(QStringLiteral("dlg-%1").arg(IDD_PROGRESS));
     setAttribute(Qt::WA_DeleteOnClose);
     text_ = new QLabel(this);
+    text_->setMinimumHeight(text_->fontMetrics().height());
     SetControlId(text_, IDC_PROGRESS_TEXT);
     text_->setMinimumWidth(300);
     bar_ = new QProgressBar(this);
@@ -30,7 +32,13 @@ FileProgressWindow::FileProgressWindow(int language, QWidget* over)
         if (job_)
             job_->Cancel();
     });
-    auto* layout = new QVBoxLayout(this);
+    // Without a caption, a raised panel marks the window's edge.
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(panel);
+    auto* layout = new QVBoxLayout(panel);
     layout->addWidget(text_);
     layout->addWidget(bar_);
     layout->addWidget(cancel, 0, Qt::AlignRight);
@@ -59,8 +67,10 @@ void FileProgressWindow::Run(CMainWnd& wnd, std::vector<int> rows, const std::st
     job_ = FileTransferJob::Start(wnd, std::move(rows), target, moveFiles, this);
 }
 
+// The title is never shown (no caption) but names the window to the desktop.
 void FileProgressWindow::ShowFile(const std::string& name) {
     text_->setText(FromUtf8(name));
+    setWindowTitle(FromUtf8(name));
 }
 
 void FileProgressWindow::ShowProgress(int done, int total) {
