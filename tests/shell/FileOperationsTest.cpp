@@ -292,6 +292,48 @@ TEST_F(FileOperationsTest, MoveOntoAFullFileSystemLosesNothing) {
     EXPECT_EQ(wnd_.FileName(), "big"); // the titles of the file at its old place
 }
 
+TEST_F(FileOperationsTest, MoveOutOfAReadOnlyFileSystemKeepsTheFileInOnePlace) {
+    TmpfsMount source("4m");
+    if (!source.Mounted())
+        GTEST_SKIP() << "tmpfs cannot be mounted here (needs root)";
+    const std::string path = source.Path() + "/x.mp3";
+    fs::copy_file(std::string(ZEB_FIXTURES_DIR) + "/cbr128.mp3", path);
+    const std::string content = test::ReadFile(path);
+    ASSERT_EQ(::mount(nullptr, source.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    fs::create_directories(dir_.File("dst"));
+    Load({path});
+
+    Recorder recorder;
+    Transfer({0}, dir_.File("dst"), true, recorder);
+    // The copy was whole, but the source could not go: the copy went instead.
+    EXPECT_EQ(wnd_.Model().PathAt(0), path);
+    EXPECT_EQ(test::ReadFile(path), content);
+    EXPECT_TRUE(fs::is_empty(dir_.File("dst")));
+}
+
+TEST_F(FileOperationsTest, CancelledCopyStopsAfterTheFileInHandAndLeavesNoPart) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(dir_.File("src/big" + std::to_string(i) + ".mp3"));
+        fs::create_directories(dir_.File("src"));
+        test::WriteFile(paths.back(), std::string(32 << 20, char('a' + i)));
+    }
+    fs::create_directories(dir_.File("dst"));
+    Load(paths);
+
+    Recorder recorder;
+    auto job = FileTransferJob::Start(wnd_, {0, 1, 2}, dir_.File("dst"), false, &recorder);
+    job->Cancel();
+    ASSERT_TRUE(host_.RunUntil([&] { return job->Done(); }));
+    EXPECT_TRUE(recorder.finished);
+    EXPECT_EQ(recorder.files.size(), 1u); // no further file was begun
+    // The file in hand is either whole or absent, never a part.
+    for (const auto& entry : fs::directory_iterator(dir_.File("dst"))) {
+        EXPECT_EQ(entry.path().filename(), "big0.mp3");
+        EXPECT_EQ(fs::file_size(entry.path()), fs::file_size(paths[0]));
+    }
+}
+
 TEST_F(FileOperationsTest, CopyOntoAReadOnlyFileAsksAndReplacesOnlyOnYes) {
     const std::string a = Track("src/a.mp3", "vbr-xing.mp3");
     const std::string b = Track("src/b.mp3", "vbr-xing.mp3");
