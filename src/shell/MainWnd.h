@@ -201,7 +201,6 @@ public:
     struct SuspendedPlay {
         int lengthSeconds = 0;
         int positionMs = 0;
-        int engineLengthMs = 0;
         int state = 0;
     };
     SuspendedPlay SuspendCurrent();

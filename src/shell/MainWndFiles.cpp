@@ -42,7 +42,6 @@ CMainWnd::SuspendedPlay CMainWnd::SuspendCurrent() {
     // Milliseconds, not whole seconds: the play resumes within a fraction of
     // a second of where it was.
     play.positionMs = player_.PositionMs();
-    play.engineLengthMs = player_.LengthMs();
     StopEngine();
     return play;
 }
@@ -57,13 +56,14 @@ void CMainWnd::ResumeCurrent(const SuspendedPlay& play) {
     if (play.state == CMpegPlayer::Playing || play.state == CMpegPlayer::Paused) {
         if (player_.Open()) {
             StartEngine();
-            if (play.lengthSeconds != 0) {
-                const double lengthMs =
-                    play.engineLengthMs > 0 ? play.engineLengthMs : play.lengthSeconds * 1000.0;
-                player_.Seek(int(std::lround(play.positionMs * 100.0 / lengthMs)));
-            }
+            // A paused play pauses before its seek, so that nothing plays on
+            // from the new point meanwhile.
             if (play.state == CMpegPlayer::Paused)
                 player_.Pause();
+            // The info line's length, not the engine's: that one is estimated
+            // from the current frame and wanders on VBR files.
+            if (play.lengthSeconds != 0)
+                player_.Seek(int(std::lround(play.positionMs / 10.0 / play.lengthSeconds)));
         }
     }
     Update();
