@@ -3,8 +3,8 @@
 # display with a window manager, a tray host and a sound server: two tagged
 # files renamed through the rename dialog while one of them plays, then four
 # files copied into a folder that holds one of their names, the progress
-# window shown while the overwrite question waits. Screenshots go to the
-# artifacts folder.
+# window shown while the overwrite question waits, and two files deleted,
+# one to the trash and one for good. Screenshots go to the artifacts folder.
 set -uo pipefail
 ZEB=$1
 ARTIFACTS=$2
@@ -122,13 +122,34 @@ check "the four files are copied, the existing one replaced" session_wait_for 30
 check "a copy leaves no temporary file" \
     test "$(find "$work/target" -type f | wc -l)" -eq 4
 
+# ---------------------------------------------------------------- delete to the trash, and for good
+activate "^$PREFIX"
+xdotool key End ctrl+F8
+check "deleting asks first" wait_shown '^ZEB$'
+activate '^ZEB$'
+xdotool key alt+y
+trashed() {
+    [ -f "$work/data/Trash/files/d-big.mp3" ] && [ ! -e "$work/music/d-big.mp3" ] &&
+        grep -qx "Path=$work/music/d-big.mp3" "$work/data/Trash/info/d-big.mp3.trashinfo"
+}
+check "the deleted file goes to the trash with its original path" session_wait_for 150 trashed
+check "the question has gone" session_wait_for 100 bash -c "! xdotool search --onlyvisible --name '^ZEB\$' >/dev/null 2>&1"
+activate "^$PREFIX"
+xdotool key End shift+Delete
+check "Shift+Delete asks too" wait_shown '^ZEB$'
+activate '^ZEB$'
+xdotool key alt+y
+erased() { [ ! -e "$work/music/c-big.mp3" ]; }
+check "Shift+Delete deletes the file" session_wait_for 150 erased
+check "a file deleted for good is not in the trash" test ! -e "$work/data/Trash/files/c-big.mp3"
+
 # ---------------------------------------------------------------- the list follows
 python3 "$HERE/endpoint_client.py" "$endpoint" command 32780 >/dev/null
 check "zeb ends" session_wait_for 200 zeb_ended
 saved=$(awk -v sec="[$user]" '/^\[/ { insec = (tolower($0) == tolower(sec)); next }
     insec && !/^#/ { n = split($0, p, "/"); print p[n] }' "$work/zeb.m3u" | tr '\n' '|')
-check "the saved list holds the new names" \
-    test "$saved" = "01 AC_DC - Alpha.mp3|02 Band - What_.mp3|c-big.mp3|d-big.mp3|"
+check "the saved list holds the new names and not the deleted files" \
+    test "$saved" = "01 AC_DC - Alpha.mp3|02 Band - What_.mp3|"
 
 check "zeb wrote no sanitizer reports" bash -c "! grep -qE 'ERROR: (Address|Undefined)|runtime error' '$work/zeb.log'"
 [ "$E2E_FAILED" -eq 0 ] || { echo "--- zeb.log"; grep -v '^ALSA lib' "$work/zeb.log" | tail -60; }
