@@ -30,17 +30,30 @@ bool SyncFolder(const std::string& path) {
     return ok;
 }
 
-// Gives the finished temporary file its name unless that name exists.
+bool LinksUnsupported(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == EMLINK;
+}
+
+// Renames `from` to `to` unless that name exists. File systems without the
+// no-replace flag get a hard link, which fails on an existing name; those
+// without hard links either (FAT on USB sticks) a look before the rename.
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    // File systems without the flag: a hard link fails on an existing name.
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (!LinksUnsupported(errno))
         return false;
-    ::unlink(from.c_str());
-    return true;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool CopyData(int in, int out, uint64_t total, const std::atomic<bool>* cancel,
@@ -101,15 +114,8 @@ bool CopyFileSafely(const std::string& source, const std::string& dest,
 
 bool MoveFileSafely(const std::string& source, const std::string& dest,
                     const std::atomic<bool>* cancel, const CopyProgress& progress) {
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, dest.c_str(), RENAME_NOREPLACE) == 0)
+    if (RenameNoReplace(source, dest))
         return true;
-    if (errno == EINVAL || errno == ENOSYS) {
-        // No exchange flags here: a link keeps the existing-name check.
-        if (::link(source.c_str(), dest.c_str()) == 0) {
-            ::unlink(source.c_str());
-            return true;
-        }
-    }
     if (errno != EXDEV)
         return false;
     if (!CopyFileSafely(source, dest, cancel, progress))

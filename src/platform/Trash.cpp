@@ -132,7 +132,14 @@ bool MoveToTopTrash(const std::string& path, const std::string& top) {
     const std::string shared = base + "/.Trash";
     if (SharedTrashUsable(shared) && MoveInto(shared + "/" + uid, path, relative))
         return true;
-    return MoveInto(base + "/.Trash-" + uid, path, relative);
+    const std::string own = base + "/.Trash-" + uid;
+    if (!MakeFolders(own, 0700))
+        return false;
+    // Another user's folder or a link planted under this name is no trash.
+    struct stat st {};
+    if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return false;
+    return MoveInto(own, path, relative);
 }
 
 } // namespace
