@@ -320,12 +320,20 @@ TEST_F(FileOperationsTest, MoveOutOfAReadOnlyFileSystemKeepsTheFileInOnePlace) {
     fs::create_directories(dir_.File("dst"));
     Load({path});
 
+    PauseHalfWay();
+    const int before = SettledPosition();
+
     Recorder recorder;
     Transfer({0}, dir_.File("dst"), true, recorder);
     // The copy was whole, but the source could not go: the copy went instead.
     EXPECT_EQ(wnd_.Model().PathAt(0), path);
     EXPECT_EQ(test::ReadFile(path), content);
     EXPECT_TRUE(fs::is_empty(dir_.File("dst")));
+    // A rename there fails too; the paused entry is back where it was.
+    EXPECT_EQ(wnd_.RenameByTags({0}, "renamed"), 0);
+    EXPECT_EQ(wnd_.Model().PathAt(0), path);
+    EXPECT_EQ(wnd_.Player().GetState(), CMpegPlayer::Paused);
+    EXPECT_NEAR(wnd_.Player().PositionMs(), before, 500);
 }
 
 TEST_F(FileOperationsTest, CancelledCopyStopsAfterTheFileInHandAndLeavesNoPart) {
