@@ -35,11 +35,17 @@ std::string ChooseTargetFolder(QWidget* parent, const CMainWnd& wnd) {
     return chosen;
 }
 
+// A copy or move still runs: the file commands wait for it, so that two
+// operations never hold the current entry or the rows at once.
+bool TransferRunning(QWidget* window) {
+    return window->findChild<FileProgressWindow*>() != nullptr;
+}
+
 } // namespace
 
 void RenameSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view) {
     const std::vector<int> rows = view.SelectedRows();
-    if (rows.empty())
+    if (rows.empty() || TransferRunning(window))
         return;
     std::optional<std::string> pattern = AskRenameTemplate(window, wnd.Language, wnd.RNTemplate);
     if (!pattern)
@@ -49,7 +55,7 @@ void RenameSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view) {
 }
 
 void DeleteSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view, bool permanently) {
-    if (view.SelectedCount() == 0)
+    if (view.SelectedCount() == 0 || TransferRunning(window))
         return;
     QPointer<QMessageBox> box =
         NewYesNoQuestion(window, FromUtf8(UiString(wnd.Language, IDS_CONFIRM_DELETE)));
@@ -61,7 +67,7 @@ void DeleteSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view, boo
 
 void TransferSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view, bool move) {
     std::vector<int> rows = view.SelectedRows();
-    if (rows.empty())
+    if (rows.empty() || TransferRunning(window))
         return;
     std::string target = ChooseTargetFolder(window, wnd);
     if (target.empty())

@@ -8,7 +8,7 @@ class CMainWnd;
 class PlaylistView;
 
 // The playlist window's commands on the files behind the selected rows,
-// with their dialogs, over `window`.
+// with their dialogs, over `window`. None starts while a copy or move runs.
 
 // Asks for the template, then renames the files after their tags.
 void RenameSelectedFiles(QWidget* window, CMainWnd& wnd, PlaylistView& view);
