@@ -194,7 +194,6 @@ public:
     // the disc up when it has no title (with AutoCDDB) and plays.
     void PlayAudioCd();
 
-    // -------------------------------------------------------------- menu state
     // ---- files behind the entries: renaming, deleting, copying, moving
     // The current entry while its file is renamed or moved: stopped, then
     // reopened at the same point and in the same state.
@@ -218,6 +217,7 @@ public:
     MainWndHost& Host() { return host_; }
     // ---- end of files behind the entries
 
+    // -------------------------------------------------------------- menu state
     struct MenuItemState {
         bool checked = false;
         bool grayed = false;
