@@ -68,6 +68,8 @@ public:
     void VisitInfoLines(const std::function<bool(int, std::string_view)>& visit) const;
     void Append(std::string path);
     void Insert(int index, std::string path);
+    // The entry's file got a new name or place; its info line stays.
+    void SetPathAt(int index, std::string path) { paths_[index] = std::move(path); }
     void RemoveAt(int index);
     // Exchanges two entries with their info lines; the current index follows.
     void SwapEntries(int i, int j);

@@ -353,6 +353,20 @@ constexpr DialogTextEntry kTexts[] = {
     {IDD_NAME_ENTRY_RU, IDOK, "OK"},
     {IDD_NAME_ENTRY_RU, IDCANCEL, "Отмена"},
 
+    // Rename files after their tags.
+    {IDD_RENAME, kDialogCaption, "Omdøb filer efter tags"},
+    {IDD_RENAME, IDC_RENAME_LABEL, "Filter:"},
+    {IDD_RENAME, IDC_RENAME_HELP1, "%1 - Musik #, %2 - Kunstner, %3 - Navn på nummer,"},
+    {IDD_RENAME, IDC_RENAME_HELP2, " %4 - Album navn, %5 - # på plade"},
+    {IDD_RENAME, IDOK, "OK"},
+    {IDD_RENAME, IDCANCEL, "Annuller"},
+    {IDD_RENAME_RU, kDialogCaption, "Переименовать файлы по тегам"},
+    {IDD_RENAME_RU, IDC_RENAME_LABEL, "Шаблон:"},
+    {IDD_RENAME_RU, IDC_RENAME_HELP1, "%1 - № в списке, %2 - Исполнитель, %3 - Название,"},
+    {IDD_RENAME_RU, IDC_RENAME_HELP2, " %4 - Альбом, %5 - № на диске"},
+    {IDD_RENAME_RU, IDOK, "OK"},
+    {IDD_RENAME_RU, IDCANCEL, "Отмена"},
+
     // Playlist window; its title shows the playing times once it is open.
     {IDD_PLAYLIST, kDialogCaption, "Afspilningsliste"},
     {IDD_PLAYLIST_RU, kDialogCaption, "Список воспроизведения"},

@@ -455,6 +455,9 @@ constexpr int IDC_PL_FRAME = 1183;
 // ---------------------------------------------------------------------------
 
 constexpr int IDC_RENAME_TEMPLATE = 1207;
+constexpr int IDC_RENAME_LABEL = 1208; // "Filter:"
+constexpr int IDC_RENAME_HELP1 = 1209; // the two lines of help
+constexpr int IDC_RENAME_HELP2 = 1210;
 constexpr int IDC_PROGRESS_TEXT = 1223;
 constexpr int IDC_PROGRESS_BAR = 1222;
 

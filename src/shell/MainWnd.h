@@ -206,6 +206,29 @@ public:
     // the disc up when it has no title (with AutoCDDB) and plays.
     void PlayAudioCd();
 
+    // ---- files behind the entries: renaming, deleting, copying, moving
+    // The current entry while its file is renamed or moved: stopped, then
+    // reopened at the same point and in the same state.
+    struct SuspendedPlay {
+        int lengthSeconds = 0;
+        int positionMs = 0;
+        int state = 0;
+    };
+    SuspendedPlay SuspendCurrent();
+    void ResumeCurrent(const SuspendedPlay& play);
+    // Renames the files of the rows (in this order) after their tags and
+    // `pattern`; the entries follow. The number of files renamed.
+    int RenameByTags(const std::vector<int>& rows, const std::string& pattern);
+    // Removes the flagged entries as the remove command does, then sends
+    // their files to the trash, or deletes them for good with `permanently`.
+    // Failures are ignored.
+    RemovalResult DeleteEntryFiles(const std::vector<bool>& remove, bool permanently);
+    // The entry `path` at `row` (or wherever it went meanwhile) now lives at
+    // `dest`; -1 when it is no longer in the list.
+    int EntryMoved(int row, const std::string& path, const std::string& dest);
+    MainWndHost& Host() { return host_; }
+    // ---- end of files behind the entries
+
     // -------------------------------------------------------------- menu state
     struct MenuItemState {
         bool checked = false;

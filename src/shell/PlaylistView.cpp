@@ -330,7 +330,7 @@ bool PlaylistView::CommandEnabled(int id) const {
     case ID_PL_DELETE_FILES:
     case ID_PL_COPY_TO:
     case ID_PL_MOVE_TO:
-        return false; // the file operations are not offered
+        return selectedCount_ > 0;
     default:
         return true;
     }
@@ -712,6 +712,21 @@ void PlaylistView::RemoveUnwanted(bool missing) {
 }
 
 void PlaylistView::RemoveRows(bool all) {
+    RemoveRowsWith(all, [this](const std::vector<bool>& remove) { wnd_.RemoveEntries(remove); });
+}
+
+void PlaylistView::DeleteSelectedFiles(bool permanently) {
+    RemoveRowsWith(false, [this, permanently](const std::vector<bool>& remove) {
+        wnd_.DeleteEntryFiles(remove, permanently);
+    });
+}
+
+void PlaylistView::FilesChanged() {
+    NotifyAll();
+}
+
+void PlaylistView::RemoveRowsWith(bool all,
+                                  const std::function<void(const std::vector<bool>&)>& removal) {
     SyncRows();
     if (!all && selectedCount_ == 0)
         return;
@@ -722,7 +737,7 @@ void PlaylistView::RemoveRows(bool all) {
             remove[row] = marks_[row] != 0;
     }
     ownChange_ = true;
-    wnd_.RemoveEntries(remove);
+    removal(remove);
     ownChange_ = false;
     SyncRows();
     ClearSelection();

@@ -3,6 +3,7 @@
 #include "playlist/PlaylistWriter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -133,6 +134,11 @@ public:
     bool OnCommand(int id);
     // Delete key and the remove command: the selected rows; with all, every row.
     void RemoveRows(bool all);
+    // The delete-files command after its confirmation: the selected rows go
+    // as with RemoveRows and their files to the trash (or for good).
+    void DeleteSelectedFiles(bool permanently);
+    // Files behind rows were renamed or moved: paths, title and status anew.
+    void FilesChanged();
 
     // The commands after their dialog (the window shows the dialog, then
     // calls these with the choice).
@@ -187,6 +193,7 @@ private:
     bool DragDown(int k);
     void Reorder(int id);
     void RemoveUnwanted(bool missing);
+    void RemoveRowsWith(bool all, const std::function<void(const std::vector<bool>&)>& removal);
     void NotifyAll();
 
     CMainWnd& wnd_;

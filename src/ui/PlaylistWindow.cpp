@@ -9,6 +9,7 @@
 #include "shell/MenuModel.h"
 #include "ui/DialogControls.h"
 #include "ui/DroppedPaths.h"
+#include "ui/FileCommands.h"
 #include "ui/OpenDialogs.h"
 #include "ui/PlaylistFileDialogs.h"
 #include "ui/PlaylistList.h"
@@ -173,6 +174,10 @@ void PlaylistWindow::AddShortcuts() {
         const int command = accelerator.command;
         connect(shortcut, &QShortcut::activated, this, [this, command] { RunCommand(command); });
     }
+    // Shift+Delete deletes the files for good, as in file managers.
+    auto* erase = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete), this);
+    connect(erase, &QShortcut::activated, this,
+            [this] { DeleteSelectedFiles(this, wnd_, *view_, true); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
@@ -331,6 +336,16 @@ void PlaylistWindow::RunCommand(int id) {
         return;
     case ID_PL_EDIT_TAG:
         EditTags(this, wnd_, view_->SelectedRows());
+        return;
+    case ID_PL_RENAME:
+        RenameSelectedFiles(this, wnd_, *view_);
+        return;
+    case ID_PL_DELETE_FILES:
+        DeleteSelectedFiles(this, wnd_, *view_, false);
+        return;
+    case ID_PL_COPY_TO:
+    case ID_PL_MOVE_TO:
+        TransferSelectedFiles(this, wnd_, *view_, id == ID_PL_MOVE_TO);
         return;
     default:
         view_->OnCommand(id);
