@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/InputStream.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <iterator>
@@ -248,20 +249,27 @@ uint32_t CFrameReader::EstimatedFrames() const {
 // constant-bitrate estimate, a missing byte count to the bytes from the first
 // frame to the end, a missing table of contents to a straight line through
 // those bytes.
-void CFrameReader::SeekTargetFromXing(int p, uint32_t& frame, uint64_t& offset) const {
+void CFrameReader::SeekTargetFromXing(int share, uint32_t& frame, uint64_t& offset) const {
     const uint64_t frames = xing_.hasFrames ? xing_.frames : EstimatedFrames();
     const uint64_t bytes = xing_.hasBytes ? xing_.bytes : AudioBytes();
-    frame = static_cast<uint32_t>(uint64_t(p) * frames / 100);
-    if (xing_.hasToc)
-        offset = audioStart_ + uint64_t(xing_.toc[static_cast<size_t>(p)]) * bytes / 256;
-    else
-        offset = audioStart_ + bytes * uint64_t(p) / 100;
+    frame = static_cast<uint32_t>(uint64_t(share) * frames / kSeekSteps);
+    if (xing_.hasToc) {
+        // Between two entries of the table the offset runs in a straight line.
+        const size_t entry = static_cast<size_t>(share / 100);
+        const uint64_t from = xing_.toc[entry];
+        const uint64_t to = entry + 1 < std::size(xing_.toc) ? xing_.toc[entry + 1] : 256;
+        const uint64_t within = uint64_t(share % 100);
+        const uint64_t scaled = from * 100 + (to > from ? (to - from) * within : 0);
+        offset = audioStart_ + scaled * bytes / (256 * 100);
+    } else {
+        offset = audioStart_ + bytes * uint64_t(share) / kSeekSteps;
+    }
 }
 
 // The byte offset steps by the body size (the frame length less its header),
 // as the player always has, from the first frame on.
-void CFrameReader::SeekTargetConstantBitrate(int p, uint32_t& frame, uint64_t& offset) const {
-    frame = static_cast<uint32_t>(uint64_t(EstimatedFrames()) * uint64_t(p) / 100);
+void CFrameReader::SeekTargetConstantBitrate(int share, uint32_t& frame, uint64_t& offset) const {
+    frame = static_cast<uint32_t>(uint64_t(EstimatedFrames()) * uint64_t(share) / kSeekSteps);
     const uint64_t step = static_cast<uint64_t>(current_.bodySize > 0 ? current_.bodySize : 0);
     offset = audioStart_ + uint64_t(frame) * step;
 }
@@ -283,14 +291,25 @@ void CFrameReader::ValidateLanding() {
 bool CFrameReader::SeekPercent(int p, CFrameRing& ring) {
     if (p > 99)
         return false;
-    if (p < 0)
-        p = 0;
+    return SeekToShare(std::max(p, 0) * (kSeekSteps / 100), ring);
+}
+
+bool CFrameReader::SeekMs(int ms, CFrameRing& ring) {
+    const Timing t = Timing::Unpack(timing_.load());
+    const bool xingFrames = xing_.state == XingState::Found && xing_.hasFrames;
+    const double frames = double(xingFrames ? xing_.frames : EstimatedFrames());
+    const double lengthMs = t.bitrate == 0 ? 0.0 : t.MsPerFrame() * frames;
+    const double share = lengthMs > 0 ? double(std::max(ms, 0)) / lengthMs : 0.0;
+    return SeekToShare(int(std::min(share * kSeekSteps, double(kSeekSteps - 1))), ring);
+}
+
+bool CFrameReader::SeekToShare(int share, CFrameRing& ring) {
     uint32_t frame = 0;
     uint64_t offset = 0;
     if (xing_.state == XingState::Found)
-        SeekTargetFromXing(p, frame, offset);
+        SeekTargetFromXing(share, frame, offset);
     else
-        SeekTargetConstantBitrate(p, frame, offset);
+        SeekTargetConstantBitrate(share, frame, offset);
     if (!stream_.SeekTo(offset))
         return false;
     if (offset == 0)

@@ -67,6 +67,10 @@ public:
     // reader cannot reach the output: after a successful seek the caller sets
     // the output's first-block trim.
     bool SeekPercent(int p, CFrameRing& ring);
+    // Moves to the frame that plays `ms` milliseconds into the track (to
+    // 1/10000 of its length), as SeekPercent does; a time past the end lands
+    // on the last ten-thousandth.
+    bool SeekMs(int ms, CFrameRing& ring);
 
     const XingInfo& Xing() const { return xing_; }
     // The last word that decoded (0 = none yet) and the word found by the
@@ -89,8 +93,11 @@ private:
     void NoteAudioStart();
     uint64_t AudioBytes() const;
     uint32_t EstimatedFrames() const;
-    void SeekTargetFromXing(int p, uint32_t& frame, uint64_t& offset) const;
-    void SeekTargetConstantBitrate(int p, uint32_t& frame, uint64_t& offset) const;
+    // Seek targets for a share of the track in ten-thousandths (0..9999).
+    static constexpr int kSeekSteps = 10000;
+    bool SeekToShare(int share, CFrameRing& ring);
+    void SeekTargetFromXing(int share, uint32_t& frame, uint64_t& offset) const;
+    void SeekTargetConstantBitrate(int share, uint32_t& frame, uint64_t& offset) const;
     void ValidateLanding();
     void ResetSearchState();
 

@@ -248,10 +248,19 @@ void CMpegPlayer::Stop() {
 }
 
 void CMpegPlayer::Seek(int percent) {
+    RequestSeek(percent < 0 ? 0 : percent, -1);
+}
+
+void CMpegPlayer::SeekMs(int positionMs) {
+    RequestSeek(0, positionMs < 0 ? 0 : positionMs);
+}
+
+void CMpegPlayer::RequestSeek(int percent, int positionMs) {
     int s = state_;
     if ((s != Playing && s != Paused) || !threadRunning_)
         return;
-    seekTarget_ = percent < 0 ? 0 : percent;
+    seekTarget_ = percent;
+    seekTargetMs_ = positionMs;
     seekDone_.Reset();
     seekPending_ = true;
     // A thread that ends meanwhile answers the request on its way out; the
@@ -388,7 +397,8 @@ bool CMpegPlayer::ServeSeek() {
         output_->Reset();
         output_->Collect();
     }
-    bool ok = reader_.SeekPercent(seekTarget_, ring_);
+    const int ms = seekTargetMs_;
+    bool ok = ms >= 0 ? reader_.SeekMs(ms, ring_) : reader_.SeekPercent(seekTarget_, ring_);
     if (ok) {
         decoder_.ResetStream();
         output_->SetFirstBlockTrim();

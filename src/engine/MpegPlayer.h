@@ -67,6 +67,9 @@ public:
     // Seeks to a percentage of the track (negative is 0). Served by the
     // decoding thread; returns at once when no thread plays or holds the track.
     void Seek(int percent);
+    // Seeks to a time in the track, to 1/10000 of its length (a play that
+    // goes on where it was).
+    void SeekMs(int positionMs);
 
     int GetState() const { return state_.load(); }
     int LengthMs() const { return reader_.LengthMs(); }
@@ -84,6 +87,7 @@ private:
     bool PrepareThread();
     void RunLoop();
     bool ServeSeek();
+    void RequestSeek(int percent, int positionMs);
     bool WaitWhilePaused();
     void FinishAfterUserStop();
     void FinishAtEnd();
@@ -109,6 +113,7 @@ private:
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> seekPending_{false};
     std::atomic<int> seekTarget_{-1};
+    std::atomic<int> seekTargetMs_{-1}; // -1: the seek is by percent
     AutoResetEvent threadEnded_;
     AutoResetEvent seekDone_;
     AutoResetEvent started_;

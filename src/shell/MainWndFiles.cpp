@@ -6,7 +6,6 @@
 #include "shell/MainWnd.h"
 #include "shell/RenameName.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace zeb {
@@ -60,10 +59,8 @@ void CMainWnd::ResumeCurrent(const SuspendedPlay& play) {
             // from the new point meanwhile.
             if (play.state == CMpegPlayer::Paused)
                 player_.Pause();
-            // The info line's length, not the engine's: that one is estimated
-            // from the current frame and wanders on VBR files.
             if (play.lengthSeconds != 0)
-                player_.Seek(int(std::lround(play.positionMs / 10.0 / play.lengthSeconds)));
+                player_.SeekMs(play.positionMs);
         }
     }
     Update();

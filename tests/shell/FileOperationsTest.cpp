@@ -249,6 +249,42 @@ TEST_F(FileOperationsTest, RenamingThePlayingOrPausedFileResumesWhereItWas) {
     EXPECT_EQ(wnd_.Model().PathAt(0), dir_.File("a/Playing.mp3"));
 }
 
+// On a four-minute track one percent is 2.4 s: the play must go on at its
+// own point, not at the nearest percent.
+TEST_F(FileOperationsTest, ALongTrackResumesWithinHalfASecondBetweenPercents) {
+    const std::string path = dir_.File("long/long.mp3");
+    fs::create_directories(dir_.File("long"));
+    const std::string encode = "sox -q -n -r 44100 -c 1 -b 16 -t wav - synth 240 sine 440 | "
+                               "lame --quiet -b 32 --cbr - '" +
+                               path + "'";
+    ASSERT_EQ(std::system(encode.c_str()), 0);
+    Tag(path, "A", "Long", "");
+    Load({path});
+    wnd_.Play();
+    wnd_.Player().Seek(40);
+    wnd_.PlayPause();
+    // Paused between 0.8 and 1.6 s past a percent, far from either end.
+    const auto between = [](int ms, int from, int to) {
+        return ms % 2400 >= from && ms % 2400 <= to;
+    };
+    int before = SettledPosition();
+    for (int tries = 0; tries < 100 && !between(before, 800, 1600); ++tries) {
+        wnd_.PlayPause();
+        for (auto until = std::chrono::steady_clock::now() + 30s;
+             std::chrono::steady_clock::now() < until &&
+             wnd_.Player().GetState() == CMpegPlayer::Playing &&
+             !between(wnd_.Player().PositionMs(), 900, 1300);)
+            std::this_thread::sleep_for(1ms);
+        wnd_.PlayPause();
+        before = SettledPosition();
+    }
+    ASSERT_TRUE(between(before, 800, 1600)) << before;
+
+    ASSERT_EQ(wnd_.RenameByTags({0}, "%3"), 1);
+    EXPECT_EQ(wnd_.Player().GetState(), CMpegPlayer::Paused);
+    EXPECT_NEAR(wnd_.Player().PositionMs(), before, 500);
+}
+
 TEST_F(FileOperationsTest, MoveToAnotherFileSystemFollowsThePausedFile) {
     TmpfsMount other("16m");
     std::string target = other.Path();
