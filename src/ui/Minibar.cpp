@@ -146,9 +146,9 @@ void Minibar::ShowVolume(int volume) {
 
 int Minibar::TimeColumnWidth() const {
     const bool total = wnd_.ShowTTT == 1;
-    const int spec = total ? kBaseUnit * 13 / 2 : kBaseUnit * 7 / 2;
+    const int baseWidth = total ? kBaseUnit * 13 / 2 : kBaseUnit * 7 / 2;
     const QFontMetrics fm(barFont_);
-    return std::max(spec, fm.horizontalAdvance(total ? "00:00/00:00" : "00:00") + 2);
+    return std::max(baseWidth, fm.horizontalAdvance(total ? "00:00/00:00" : "00:00") + 2);
 }
 
 // Each text is drawn twice: in the text colour over the whole bar, then in
