@@ -139,10 +139,21 @@ std::string SingleEntry(const std::string& name, const std::string& exec, const 
     return EntryHead(name, exec) + "MimeType=" + type + ";\n";
 }
 
-bool WriteOrRemove(const std::string& path, bool wanted, const std::string& text) {
-    if (wanted)
-        return ReadWholeFile(path) == text || WriteFileAtomically(path, text);
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+// The entry at `path` made to hold `text`, or removed when not wanted; notes
+// in `changed` whether the file changed. Nothing is created for a choice
+// that was never made.
+bool WriteOrRemove(const std::string& path, bool wanted, const std::string& text, bool& changed) {
+    if (!wanted) {
+        if (::unlink(path.c_str()) == 0) {
+            changed = true;
+            return true;
+        }
+        return errno == ENOENT;
+    }
+    if (ReadWholeFile(path) == text)
+        return true;
+    changed = true;
+    return EnsureFolder(path.substr(0, path.rfind('/') + 1)) && WriteFileAtomically(path, text);
 }
 
 bool IsFirst(const MimeAppsList& list, const char* type, const char* id) {
@@ -244,7 +255,8 @@ ShellRegistrationState ShellRegistration::Read() const {
 
 bool ShellRegistration::Write(const ShellRegistrationState& state) const {
     const Commands commands(programPath_);
-    bool ok = EnsureFolder(ApplicationsFolder()) && EnsureFolder(folders_.configHome);
+    bool ok = true;
+    bool entriesChanged = false;
 
     std::vector<std::string> types;
     if (state.mp3)
@@ -252,16 +264,16 @@ bool ShellRegistration::Write(const ShellRegistrationState& state) const {
     if (state.wav)
         types.insert(types.end(), kWavTypes.begin(), kWavTypes.end());
     ok = WriteOrRemove(EntryPath(kFilesEntry), !types.empty(),
-                       FilesEntry(commands, types, state.addDefault)) &&
+                       FilesEntry(commands, types, state.addDefault), entriesChanged) &&
          ok;
     ok = WriteOrRemove(EntryPath(kAudioCdEntry), state.audioCd,
-                       SingleEntry("ZEB CD", commands.playCd, kAudioCdType)) &&
+                       SingleEntry("ZEB CD", commands.playCd, kAudioCdType), entriesChanged) &&
          ok;
     ok = WriteOrRemove(EntryPath(kFolderPlayEntry), state.folderPlay,
-                       SingleEntry("Play with ZEB", commands.open, kFolderType)) &&
+                       SingleEntry("Play with ZEB", commands.open, kFolderType), entriesChanged) &&
          ok;
     ok = WriteOrRemove(EntryPath(kFolderAddEntry), state.folderAdd,
-                       SingleEntry("Add to playlist", commands.add, kFolderType)) &&
+                       SingleEntry("Add to playlist", commands.add, kFolderType), entriesChanged) &&
          ok;
 
     const std::string before = ReadWholeFile(MimeAppsPath());
@@ -274,9 +286,10 @@ bool ShellRegistration::Write(const ShellRegistrationState& state) const {
     SetFolderVerb(list, kFolderPlayEntry, state.folderPlay);
     SetFolderVerb(list, kFolderAddEntry, state.folderAdd);
     if (list.Text() != before)
-        ok = WriteFileAtomically(MimeAppsPath(), list.Text()) && ok;
-
-    UpdateDesktopDatabase(ApplicationsFolder());
+        ok = EnsureFolder(folders_.configHome) &&
+             WriteFileAtomically(MimeAppsPath(), list.Text()) && ok;
+    if (entriesChanged)
+        UpdateDesktopDatabase(ApplicationsFolder());
     return ok;
 }
 

@@ -156,6 +156,11 @@ TEST_F(ShellRegistrationTest, OpeningAFileRunsTheChosenVerb) {
 }
 
 TEST_F(ShellRegistrationTest, AMovedProgramReadsUnregisteredUntilWrittenAgain) {
+    // Nothing chosen, nothing there: nothing is created.
+    ASSERT_TRUE(ShellRegistration(folders_, program_).Write({}));
+    EXPECT_FALSE(fs::exists(folders_.dataHome));
+    EXPECT_FALSE(fs::exists(folders_.configHome + "/mimeapps.list"));
+
     ASSERT_TRUE(ShellRegistration(folders_, program_).Write(kEverything));
     const ShellRegistration moved(folders_, dir_.File("elsewhere/zeb"));
     EXPECT_EQ(moved.Read(), ShellRegistrationState{});
