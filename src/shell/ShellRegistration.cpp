@@ -13,6 +13,7 @@
 #include <map>
 #include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -135,6 +136,25 @@ std::string FilesEntry(const Commands& commands, const std::vector<std::string>&
     return text;
 }
 
+// KDE's file manager shows folder verbs from service menus rather than from
+// "Open With"; a user's service menu must be executable to be trusted.
+std::string FolderServiceMenu(const Commands& commands, bool play, bool add) {
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Service\n"
+                       "ServiceTypes=KonqPopupMenu/Plugin\n"
+                       "MimeType=inode/directory;\n"
+                       "X-KDE-Priority=TopLevel\n"
+                       "Actions=";
+    text += std::string(play ? "zebPlay;" : "") + (add ? "zebAdd;" : "") + "\n";
+    if (play)
+        text += "\n[Desktop Action zebPlay]\nName=Play with ZEB\nIcon=zeb\nExec=" + commands.open +
+                "\n";
+    if (add)
+        text += "\n[Desktop Action zebAdd]\nName=Add to playlist\nIcon=zeb\nExec=" + commands.add +
+                "\n";
+    return text;
+}
+
 std::string SingleEntry(const std::string& name, const std::string& exec, const char* type) {
     return EntryHead(name, exec) + "MimeType=" + type + ";\n";
 }
@@ -217,6 +237,10 @@ std::string ShellRegistration::MimeAppsPath() const {
     return folders_.configHome + "/mimeapps.list";
 }
 
+std::string ShellRegistration::ServiceMenuPath() const {
+    return folders_.dataHome + "/kio/servicemenus/zeb-folder.desktop";
+}
+
 std::string ShellRegistration::EntryPath(const char* id) const {
     return ApplicationsFolder() + "/" + id;
 }
@@ -275,6 +299,15 @@ bool ShellRegistration::Write(const ShellRegistrationState& state) const {
     ok = WriteOrRemove(EntryPath(kFolderAddEntry), state.folderAdd,
                        SingleEntry("Add to playlist", commands.add, kFolderType), entriesChanged) &&
          ok;
+
+    const std::string serviceMenu = ServiceMenuPath();
+    bool serviceMenuChanged = false;
+    ok = WriteOrRemove(serviceMenu, state.folderPlay || state.folderAdd,
+                       FolderServiceMenu(commands, state.folderPlay, state.folderAdd),
+                       serviceMenuChanged) &&
+         ok;
+    if (serviceMenuChanged && (state.folderPlay || state.folderAdd))
+        ok = ::chmod(serviceMenu.c_str(), 0755) == 0 && ok;
 
     const std::string before = ReadWholeFile(MimeAppsPath());
     MimeAppsList list(before);

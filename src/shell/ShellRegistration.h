@@ -8,7 +8,8 @@
 // whose command lines start this program file, and of their lines in
 // $XDG_CONFIG_HOME/mimeapps.list: default handler for the file types and the
 // audio CD, and an added association for folders, which file managers offer
-// under "Open With". A choice counts as registered only while its entry
+// under "Open With" (and, for KDE's file manager, in a service menu of
+// ours). A choice counts as registered only while its entry
 // starts the running program file with the expected arguments, so a moved
 // program reads as unregistered. Removing takes out only our entries and
 // lines.
@@ -47,6 +48,8 @@ public:
 
     std::string ApplicationsFolder() const;
     std::string MimeAppsPath() const;
+    // The folder verbs as a service menu of KDE's file manager.
+    std::string ServiceMenuPath() const;
 
 private:
     std::string EntryPath(const char* id) const;

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zeb {
 namespace {
@@ -127,6 +128,9 @@ TEST_F(ShellRegistrationTest, RegistersReadsBackAndRemovesOnlyItsOwn) {
         }
     }
 
+    // KDE's file manager trusts only an executable service menu.
+    EXPECT_EQ(::access(registration.ServiceMenuPath().c_str(), X_OK), 0);
+
     // Writing the same state again changes nothing.
     ASSERT_TRUE(registration.Write(kEverything));
     EXPECT_EQ(ReadText(registration.MimeAppsPath()), ours);
@@ -136,6 +140,7 @@ TEST_F(ShellRegistrationTest, RegistersReadsBackAndRemovesOnlyItsOwn) {
     EXPECT_EQ(ReadText(registration.MimeAppsPath()), theirs);
     for (const auto& entry : fs::directory_iterator(registration.ApplicationsFolder()))
         EXPECT_NE(entry.path().extension(), ".desktop") << entry.path();
+    EXPECT_FALSE(fs::exists(registration.ServiceMenuPath()));
     EXPECT_NE(DefaultFor("audio/mpeg"), "zeb-files.desktop");
 }
 
