@@ -62,6 +62,9 @@ protected:
         ::setenv("XDG_DATA_HOME", dir_.File("home/data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", dir_.File("home/config").c_str(), 1);
         ::setenv("RECORD", record_.c_str(), 1);
+        // The GIO tools in English, on local files only, whatever the desktop.
+        ::setenv("LC_ALL", "C", 1);
+        ::setenv("GIO_USE_VFS", "local", 1);
         fs::create_directories(dir_.File("home/config"));
         // A stand-in for the program that notes its arguments, in a folder
         // whose name needs quoting and escaping on a command line.
