@@ -102,13 +102,6 @@ np_is() { [ "$(cat "$work/np.txt" 2>/dev/null)" = "$1" ]; }
 np_starts() { [[ "$(cat "$work/np.txt" 2>/dev/null)" == "$1"* ]]; }
 written() { [ -s "$out/$1" ]; } # <WAV name>
 # The windows of zeb carry its texts: the tray icon its tooltip.
-has_window_name() { # <regex>
-    local w names=
-    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
-    done
-    grep -qxE "$1" <<<"$names"
-}
 # The WAV files of the output folder, one name a line.
 wav_files() { (cd "$out" && ls -1 -- *.wav 2>/dev/null); }
 wavs_are() { [ "$(wav_files | tr '\n' '|')" = "$1" ]; } # <names, each followed by |>

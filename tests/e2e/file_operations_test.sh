@@ -58,13 +58,6 @@ activate() { # <name regex>
     w=$(window_named "$1")
     [ -n "$w" ] && xdotool windowactivate --sync "$w" >/dev/null 2>&1
 }
-has_window_name() { # <regex>: a zeb window whose name matches
-    local w names=
-    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
-    done
-    grep -qxE "$1" <<<"$names"
-}
 
 PREFIX="Afspilningslister - "
 playlist_window() { window_named "^$PREFIX"; }

@@ -104,3 +104,12 @@ point_at_zeb_icon() {
     w=$(zeb_icon_window) || return 1
     xdotool mousemove --window "$w" 8 8
 }
+
+# True when a window of zeb's has a name matching the extended regex.
+has_window_name() { # <regex>
+    local w names=
+    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
+        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
+    done
+    grep -qxE "$1" <<<"$names"
+}

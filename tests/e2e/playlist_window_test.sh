@@ -48,13 +48,6 @@ start_zeb() { # [args...]
 }
 zeb_ended() { ! kill -0 "$ZEB_PID" 2>/dev/null; }
 
-has_window_name() { # <regex>: a zeb window whose name matches
-    local w names=
-    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
-        names+="$(xdotool getwindowname "$w" 2>/dev/null)"$'\n'
-    done
-    grep -qxE "$1" <<<"$names"
-}
 wait_window_name() { session_wait_for 150 has_window_name "$1"; }
 
 # The playlist window: a shown zeb window whose name starts with the title
