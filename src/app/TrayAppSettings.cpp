@@ -4,7 +4,11 @@
 #include "cd/CdDrive.h"
 #include "engine/AlsaMixer.h"
 #include "engine/WaveOut.h"
+#include "platform/ProgramFiles.h"
+#include "shell/ShellRegistration.h"
 #include "ui/AdvancedSettingsDialog.h"
+
+#include <memory>
 
 namespace zeb {
 
@@ -18,6 +22,13 @@ void TrayApp::OpenAdvancedSettings() {
         hooks.skinChanged = [this] { ShowSkin(); };
         hooks.changeCdDrive = [this](const std::string& drive) { ChangeCdDrive(drive); };
         hooks.applied = [this](const MainWndSettings& before) { ApplyAdvancedSettings(before); };
+        // The registration names this program file, wherever it was started from.
+        auto registration = std::make_shared<ShellRegistration>(XdgUserFolders::FromEnvironment(),
+                                                                OwnProgramPath());
+        hooks.readRegistration = [registration] { return registration->Read(); };
+        hooks.writeRegistration = [registration](const ShellRegistrationState& state) {
+            registration->Write(state);
+        };
         advancedSettings_ = new AdvancedSettingsDialog(*wnd_, std::move(devices), std::move(hooks));
         advancedSettings_->setAttribute(Qt::WA_DeleteOnClose);
     }

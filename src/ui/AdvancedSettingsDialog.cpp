@@ -311,9 +311,11 @@ QWidget* AdvancedSettingsDialog::BuildCd(const AdvancedSettingsValues& v,
     return group;
 }
 
-// The desktop registration of file types and folder actions is not built
-// yet: its boxes are shown, unticked and disabled.
+// The registration's boxes show the desktop's state as it is now.
 QWidget* AdvancedSettingsDialog::BuildRegistration() {
+    const bool available = hooks_.readRegistration && hooks_.writeRegistration;
+    const ShellRegistrationState state =
+        available ? hooks_.readRegistration() : ShellRegistrationState{};
     auto* box = new QWidget(this);
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -322,26 +324,38 @@ QWidget* AdvancedSettingsDialog::BuildRegistration() {
         SetControlId(l, id);
         return l;
     };
-    auto check = [this](int id) {
-        QCheckBox* c = NewCheckBox(id, false);
-        c->setEnabled(false);
+    auto check = [&](int id, bool checked) {
+        QCheckBox* c = NewCheckBox(id, checked);
+        c->setEnabled(available);
         return c;
     };
-    grid->addWidget(label(IDC_ADV_REG_FILES_LABEL), 0, 0, 1, 3);
-    grid->addWidget(check(IDC_ADV_REG_MP3), 1, 0);
-    QCheckBox* wav = check(IDC_ADV_REG_WAV);
+    registration_ = {check(IDC_ADV_REG_MP3, state.mp3),
+                     check(IDC_ADV_REG_WAV, state.wav),
+                     check(IDC_ADV_REG_AUDIO_CD, state.audioCd),
+                     check(IDC_ADV_REG_ADD_DEFAULT, state.addDefault),
+                     check(IDC_ADV_REG_FOLDER_PLAY, state.folderPlay),
+                     check(IDC_ADV_REG_FOLDER_ADD, state.folderAdd)};
+    const auto [mp3, wav, audioCd, addDefault, folderPlay, folderAdd] = registration_;
     connect(wav, &QCheckBox::clicked, this, [this](bool checked) {
         if (checked)
             QMessageBox::warning(this, QStringLiteral("ZEB"),
                                  FromUtf8(UiString(language_, IDS_WAV_WARNING)));
     });
+    grid->addWidget(label(IDC_ADV_REG_FILES_LABEL), 0, 0, 1, 3);
+    grid->addWidget(mp3, 1, 0);
     grid->addWidget(wav, 1, 1);
-    grid->addWidget(check(IDC_ADV_REG_AUDIO_CD), 1, 2);
-    grid->addWidget(check(IDC_ADV_REG_ADD_DEFAULT), 2, 0, 1, 3);
+    grid->addWidget(audioCd, 1, 2);
+    grid->addWidget(addDefault, 2, 0, 1, 3);
     grid->addWidget(label(IDC_ADV_REG_FOLDERS_LABEL), 3, 0, 1, 3);
-    grid->addWidget(check(IDC_ADV_REG_FOLDER_PLAY), 4, 0);
-    grid->addWidget(check(IDC_ADV_REG_FOLDER_ADD), 4, 1);
+    grid->addWidget(folderPlay, 4, 0);
+    grid->addWidget(folderAdd, 4, 1);
     return box;
+}
+
+ShellRegistrationState AdvancedSettingsDialog::Registration() const {
+    const auto [mp3, wav, audioCd, addDefault, folderPlay, folderAdd] = registration_;
+    return {mp3->isChecked(),        wav->isChecked(),        audioCd->isChecked(),
+            addDefault->isChecked(), folderPlay->isChecked(), folderAdd->isChecked()};
 }
 
 QWidget* AdvancedSettingsDialog::BuildButtons() {
@@ -487,6 +501,8 @@ void AdvancedSettingsDialog::accept() {
     v.StoreInto(settings_);
     if (hooks_.applied)
         hooks_.applied(before);
+    if (hooks_.readRegistration && hooks_.writeRegistration)
+        hooks_.writeRegistration(Registration());
     QDialog::accept();
 }
 

@@ -5,6 +5,7 @@
 
 #include "shell/AdvancedSettings.h"
 #include "shell/MainWndSettings.h"
+#include "shell/ShellRegistration.h"
 
 #include <QDialog>
 #include <array>
@@ -42,6 +43,11 @@ struct AdvancedSettingsHooks {
     // OK, once every value is stored; `before` holds the settings as they
     // were, so that only what changed needs redoing.
     std::function<void(const MainWndSettings& before)> applied;
+    // The desktop registration behind the six "Afspil med ZEB" and folder
+    // boxes: read when the dialog opens, written last on OK. Without both
+    // the boxes are shown unticked and disabled.
+    std::function<ShellRegistrationState()> readRegistration;
+    std::function<void(const ShellRegistrationState&)> writeRegistration;
 };
 
 // Modeless; the caller shows it and keeps `settings` alive while it exists.
@@ -57,6 +63,7 @@ public:
 
     // The values the controls show now.
     AdvancedSettingsValues Values() const;
+    ShellRegistrationState Registration() const;
 
     // The skin menu's commands: the default images, or a skin file.
     void RunSkinCommand(int command);
@@ -106,6 +113,8 @@ private:
     QLineEdit* cddbServer_ = nullptr;
     QLineEdit* email_ = nullptr;
     QPushButton* skin_ = nullptr;
+    // MP3, WAV, audio CD, add as default, folder play, folder add.
+    std::array<QCheckBox*, 6> registration_{};
     // A device stored but no longer listed stays as it is.
     int storedAudioDevice_ = -1;
     int storedMixerDevice_ = 0;

@@ -54,6 +54,12 @@ protected:
         };
         hooks.applied = [this](const MainWndSettings& before) { appliedFrom_.push_back(before); };
         hooks.skinChanged = [this] { ++skinChanges_; };
+        if (registration_) {
+            hooks.readRegistration = [this] { return registration_->Read(); };
+            hooks.writeRegistration = [this](const ShellRegistrationState& state) {
+                registration_->Write(state);
+            };
+        }
         auto d = std::make_unique<AdvancedSettingsDialog>(s_, devices_, hooks);
         d->show();
         return d;
@@ -95,6 +101,7 @@ protected:
     std::vector<std::string> chosenDrives_;
     std::vector<MainWndSettings> appliedFrom_;
     int skinChanges_ = 0;
+    std::unique_ptr<ShellRegistration> registration_;
 };
 
 TEST_F(AdvancedSettingsDialogTest, ShowsTheSettingsAndOkStoresWhatTheControlsShow) {
@@ -210,10 +217,46 @@ TEST_F(AdvancedSettingsDialogTest, BoxesThatRuleOtherControls) {
     auto off = Open();
     EXPECT_FALSE(Control(off.get(), IDC_ADV_RIGHT_CLICKS2)->isEnabled());
     EXPECT_FALSE(Control(off.get(), IDC_ADV_PRESS_AND_HOLD)->isEnabled());
-    // Registration is not available: its boxes are there but cannot be used.
+    // Without a registration to read and write, its boxes cannot be used.
     for (int id : {IDC_ADV_REG_MP3, IDC_ADV_REG_WAV, IDC_ADV_REG_AUDIO_CD, IDC_ADV_REG_ADD_DEFAULT,
                    IDC_ADV_REG_FOLDER_PLAY, IDC_ADV_REG_FOLDER_ADD})
         EXPECT_FALSE(Control(off.get(), id)->isEnabled()) << id;
+}
+
+TEST_F(AdvancedSettingsDialogTest, RegistrationBoxesShowTheDesktopStateAndOkRewritesIt) {
+    registration_ = std::make_unique<ShellRegistration>(
+        XdgUserFolders{dir_.File("data"), dir_.File("config")}, "/opt/zeb/bin/zeb");
+    ASSERT_TRUE(registration_->Write({.mp3 = true, .audioCd = true, .folderAdd = true}));
+    auto d = Open();
+    EXPECT_TRUE(Checked(d.get(), IDC_ADV_REG_MP3));
+    EXPECT_FALSE(Checked(d.get(), IDC_ADV_REG_WAV));
+    EXPECT_TRUE(Checked(d.get(), IDC_ADV_REG_AUDIO_CD));
+    EXPECT_FALSE(Checked(d.get(), IDC_ADV_REG_ADD_DEFAULT));
+    EXPECT_FALSE(Checked(d.get(), IDC_ADV_REG_FOLDER_PLAY));
+    EXPECT_TRUE(Checked(d.get(), IDC_ADV_REG_FOLDER_ADD));
+
+    // Ticking WAV warns that only MP3 inside WAV plays.
+    QString warning;
+    auto driver = ModalDriver::For<QMessageBox>([&](QMessageBox* box) {
+        warning = box->text();
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->accept();
+    });
+    Click(d.get(), IDC_ADV_REG_WAV);
+    EXPECT_TRUE(driver->Ran());
+    EXPECT_TRUE(warning.contains("RIFF WAV MP3")) << warning.toStdString();
+    Click(d.get(), IDC_ADV_REG_MP3);
+    Click(d.get(), IDC_ADV_REG_ADD_DEFAULT);
+    Click(d.get(), IDC_ADV_REG_FOLDER_PLAY);
+    Click(d.get(), IDC_ADV_REG_FOLDER_ADD);
+    // Nothing is written before OK.
+    EXPECT_EQ(registration_->Read(),
+              (ShellRegistrationState{.mp3 = true, .audioCd = true, .folderAdd = true}));
+    Click(d.get(), IDOK);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(registration_->Read(),
+              (ShellRegistrationState{
+                  .wav = true, .audioCd = true, .addDefault = true, .folderPlay = true}));
 }
 
 TEST_F(AdvancedSettingsDialogTest, OkNeedsAClickThatOpensTheMainMenu) {
