@@ -39,7 +39,8 @@ check "the desktop entry is valid" desktop-file-validate /usr/share/applications
 check "the metainfo is valid" appstreamcli validate --no-net /usr/share/metainfo/org.zeb.Zeb.metainfo.xml
 check "the icon is in the hicolor theme" test -s /usr/share/icons/hicolor/48x48/apps/zeb.png
 check "both man pages are installed" \
-    bash -c "grep -q '/man1/zeb.1' '$work/files' && grep -q '/man1/zeb-remote.1' '$work/files'"
+    bash -c "grep -q '/man1/zeb.1.gz' '$work/files' && grep -q '/man1/zeb-remote.1.gz' '$work/files'"
+check "man reads the compressed page" bash -c "zcat /usr/share/man/man1/zeb.1.gz | grep -q '^.TH ZEB'"
 
 check "dpkg removes it" dpkg -r zeb >>"$work/dpkg.log" 2>&1 || cat "$work/dpkg.log"
 left_behind() { # the package's files (not shared folders) still present
