@@ -942,8 +942,10 @@ void TrayApp::ExitProgram() {
 
 void TrayApp::RequestPowerOff() {
     std::string error;
-    if (!RequestSystemPowerOff(&error))
-        std::fprintf(stderr, "zeb: the computer could not be switched off: %s\n", error.c_str());
+    if (RequestSystemPowerOff(&error))
+        return;
+    std::fprintf(stderr, "zeb: the computer could not be switched off: %s\n", error.c_str());
+    ShowMessage(IDS_POWER_OFF_REFUSED, MessageIcon::Error);
 }
 
 void TrayApp::StartHandoverTimer() {

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -54,6 +55,10 @@ std::string CurrentFolder() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("zeb %s\n", ZEB_VERSION);
+        return 0;
+    }
     CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     MakePathAbsolute(line, CurrentFolder());
 

@@ -635,6 +635,8 @@ constexpr int IDS_CLICK_EQUALIZER = 37;
 constexpr int IDS_CLICK_MP3_INFO = 38;
 constexpr int IDS_CLICK_MAIN_MENU = 39;
 constexpr int IDS_CLICK_ALBUM_TRACKS = 40;
+// Shown when the after-playback switch-off is refused.
+constexpr int IDS_POWER_OFF_REFUSED = 41;
 
 constexpr int kClickActionCount = IDS_CLICK_ALBUM_TRACKS - IDS_CLICK_NOTHING + 1;
 constexpr int ClickActionStringId(int action) {

@@ -64,6 +64,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLICK_MP3_INFO, "MP3 Info"},
     {IDS_CLICK_MAIN_MENU, "Hoved menu"},
     {IDS_CLICK_ALBUM_TRACKS, "Album numre"},
+    {IDS_POWER_OFF_REFUSED, "ZEB kunne ikke slukke computeren."},
 
     // Russian.
     {Ru(IDS_CDDB_FAILED), "ZEB не удалось получить информацию о диске с сервера CDDB"},
@@ -109,6 +110,7 @@ constexpr StringEntry kStrings[] = {
     {Ru(IDS_CLICK_MP3_INFO), "Информация MP3"},
     {Ru(IDS_CLICK_MAIN_MENU), "Главное меню"},
     {Ru(IDS_CLICK_ALBUM_TRACKS), "Треки альбома"},
+    {Ru(IDS_POWER_OFF_REFUSED), "ZEB не удалось выключить компьютер."},
 };
 
 constexpr bool IsSortedById() {

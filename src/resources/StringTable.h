@@ -4,8 +4,8 @@
 
 namespace zeb {
 
-// The program's string tables as UTF-8 text: Danish strings 1..40 and their
-// Russian twins 101..140. An id without a string gives an empty text.
+// The program's string tables as UTF-8 text: Danish strings 1..41 and their
+// Russian twins 101..141. An id without a string gives an empty text.
 std::string_view LoadString(int id);
 
 // The text of a Danish string id in the given `Language` (0 Danish, any other

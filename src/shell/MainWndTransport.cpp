@@ -374,10 +374,12 @@ void CMainWnd::ToggleSwitchOffAfterPlayback() {
         host_.ShowMessage(kStringRepeatSwitchedOff, MainWndHost::MessageIcon::Exclamation);
 }
 
+// Switching off is asked for before the exit sequence, while the program can
+// still tell the user that the request was refused; the program ends either way.
 bool CMainWnd::CheckAfterPlayback() {
     if (switchOffAfterPlayback_) {
-        host_.ExitProgram();
         host_.RequestPowerOff();
+        host_.ExitProgram();
         return true;
     }
     if (exitAfterPlayback_) {
