@@ -50,14 +50,18 @@ bool CdPlayback::Start(const std::string& path, CdDrive::Kind kind, long fromLsn
     heardLsn_ = fromLsn;
     draining_ = false;
     finished_ = false;
-    thread_ = std::thread(&CdPlayback::Run, this, disc, std::move(out));
+    output_ = std::move(out);
+    thread_ = std::thread(&CdPlayback::Run, this, disc, output_.get());
     return true;
 }
 
 void CdPlayback::Stop() {
     stop_ = true;
+    if (output_)
+        output_->Interrupt();
     if (thread_.joinable())
         thread_.join();
+    output_.reset();
     if (draining_)
         heardLsn_ = PositionLsn();
     draining_ = false;
@@ -73,7 +77,7 @@ long CdPlayback::PositionLsn() const {
                     drainBaseLsn_ + static_cast<long>(elapsed.count()) * kCdFramesPerSecond / 1000);
 }
 
-void CdPlayback::Run(CdIo_t* disc, std::unique_ptr<CWaveOut> output) {
+void CdPlayback::Run(CdIo_t* disc, CWaveOut* output) {
     NameCurrentThread("zeb-cd");
     bool completed = false;
     try {

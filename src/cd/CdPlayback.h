@@ -41,11 +41,13 @@ public:
     long PositionLsn() const;
 
 private:
-    void Run(CdIo_t* disc, std::unique_ptr<CWaveOut> output);
+    void Run(CdIo_t* disc, CWaveOut* output);
     // Plays the range; false when reading or the output failed.
     bool PlayRange(CdIo_t* disc, CWaveOut& output);
     void WaitUntilPlayed(CWaveOut& output);
 
+    // The playing thread's output; kept here so that Stop can end its waits.
+    std::unique_ptr<CWaveOut> output_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};

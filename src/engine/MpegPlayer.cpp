@@ -237,6 +237,7 @@ void CMpegPlayer::Stop() {
     if (s == Playing || s == Paused) {
         stopRequest_ = true;
         pauseRequest_ = false;
+        output_->Interrupt();
         // A read blocked on a stalled server ends when the stream is aborted.
         stream_.Abort();
         threadEnded_.Wait();

@@ -171,8 +171,10 @@ public:
     void Push(Block block);
     // Appends the finished blocks to `out`; returns how many there were.
     int TakeFinished(std::vector<Block>& out);
-    // Waits at most `timeout` for a finished block.
+    // Waits at most `timeout` for a finished block or a Wake.
     void WaitForFinished(std::chrono::milliseconds timeout);
+    // Ends the current or the next WaitForFinished at once; any thread.
+    void Wake();
     // Pieces handed to the device so far: grows while the device takes audio.
     uint64_t PiecesPlayed();
     void Pause();
@@ -218,6 +220,7 @@ private:
     bool quit_ = false;
     bool failed_ = false;
     bool stuck_ = false;
+    bool woken_ = false;
     int writerTid_ = 0;
     std::optional<int> wantedNice_;
     uint64_t piecesPlayed_ = 0;
@@ -329,7 +332,16 @@ int DeviceQueue::TakeFinished(std::vector<Block>& out) {
 
 void DeviceQueue::WaitForFinished(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    answer_.wait_for(lock, timeout, [this] { return !finished_.empty(); });
+    answer_.wait_for(lock, timeout, [this] { return !finished_.empty() || woken_; });
+    woken_ = false;
+}
+
+void DeviceQueue::Wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    answer_.notify_all();
 }
 
 uint64_t DeviceQueue::PiecesPlayed() {
@@ -453,7 +465,11 @@ void DeviceQueue::PlayPiece(std::unique_lock<std::mutex>& lock) {
         failed_ = true;
     if (offset_ >= current_.size() || failed_) {
         FinishCurrent();
+        // Woken outside the lock, the decoding thread takes it at once
+        // instead of waking only to wait for it.
+        lock.unlock();
         answer_.notify_all();
+        lock.lock();
     }
 }
 
@@ -546,8 +562,16 @@ void CWaveOut::Open(int rate, int channels, int bits) {
 }
 
 void CWaveOut::OpenDevice(int rate, int channels, int bits) {
-    device_ = std::make_unique<DeviceQueue>(config_.device, rate, channels, bits);
-    rate_ = device_->Rate();
+    auto device = std::make_unique<DeviceQueue>(config_.device, rate, channels, bits);
+    rate_ = device->Rate();
+    std::lock_guard lock(deviceMutex_);
+    device_ = std::move(device);
+}
+
+void CWaveOut::Interrupt() {
+    std::lock_guard lock(deviceMutex_);
+    if (device_)
+        device_->Wake();
 }
 
 void CWaveOut::OpenWavFile(int rate, int channels, int bits) {
@@ -581,6 +605,8 @@ int CWaveOut::WriteToDevice(const char* data, int length) {
     Collect();
     StallWatch watch(*device_);
     while (queued_ >= std::max(1, config_.blockCount)) {
+        if (paused_ || Interrupted())
+            return -1;
         device_->WaitForFinished(kWaitStep);
         if (paused_ || Interrupted())
             return -1;
@@ -641,6 +667,8 @@ bool CWaveOut::WaitUntilPlayed() {
     Collect();
     StallWatch watch(*device_);
     while (queued_ != 0) {
+        if (Interrupted())
+            return false;
         device_->WaitForFinished(kWaitStep);
         Collect();
         if (watch.Stalled() || Interrupted())
@@ -678,9 +706,14 @@ void CWaveOut::CloseDevice() {
     // or has stopped taking them.
     if (paused_ || !WaitUntilPlayed())
         device_->Drop();
-    if (device_->Stuck())
-        AbandonStuckDevice(std::move(device_));
-    device_.reset();
+    std::unique_ptr<DeviceQueue> device;
+    {
+        std::lock_guard lock(deviceMutex_);
+        device = std::move(device_);
+    }
+    if (device->Stuck())
+        AbandonStuckDevice(std::move(device));
+    device.reset();
     spare_.clear();
     queued_ = 0;
     paused_ = false;

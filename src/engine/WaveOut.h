@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,10 @@ public:
 
     // Bytes dropped from the first block after every open and every seek.
     static constexpr int kFirstBlockTrim = 3500;
-    // The step of every wait for the device.
-    static constexpr int kWaitStepMs = 77;
+    // The longest single wait for the device: waits end when the device
+    // finishes a block or on Interrupt, this bound only paces the check for
+    // a device that stopped taking audio.
+    static constexpr int kWaitStepMs = 1000;
     // The pause after each block written to a WAV file.
     static constexpr int kWavBlockPauseMs = 20;
 
@@ -54,6 +57,9 @@ public:
     // player's stop request): a waiting Write drops its block, and Drain and
     // Close stop waiting for queued blocks, which Close then drops.
     void SetInterrupt(const std::atomic<bool>* interrupt) { interrupt_ = interrupt; }
+    // Ends a wait for the device at once so that it sees the interrupt flag
+    // just set; the only call another thread may make.
+    void Interrupt();
     // The nice value of the device writer thread; a writer started later
     // takes that of the thread that opens the output.
     void SetNice(int nice);
@@ -123,7 +129,8 @@ private:
     int queued_ = 0;
     int rate_ = 0;
     std::vector<std::vector<char>> spare_; // reclaimed blocks, reused by Write
-    std::unique_ptr<DeviceQueue> device_;
+    std::unique_ptr<DeviceQueue> device_;  // replaced under deviceMutex_, for Interrupt
+    std::mutex deviceMutex_;
     std::unique_ptr<WavWriter> wav_;
     std::string wavPath_;
 };

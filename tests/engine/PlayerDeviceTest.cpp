@@ -273,5 +273,57 @@ TEST_F(PlayerDevice, SeekDropsTheQueuedAudio) {
     EXPECT_EQ(ends_, 1);
 }
 
+// Keeps every processor busy with threads that never sleep, for as long as
+// it lives.
+class BusyMachine {
+public:
+    BusyMachine() {
+        const unsigned count = 2 * std::max(1u, std::thread::hardware_concurrency());
+        for (unsigned i = 0; i < count; ++i)
+            threads_.emplace_back([this] {
+                volatile uint64_t x = 0;
+                while (!done_.load(std::memory_order_relaxed))
+                    x = x + 1;
+            });
+    }
+    ~BusyMachine() {
+        done_ = true;
+        for (auto& thread : threads_)
+            thread.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::vector<std::thread> threads_;
+};
+
+// A track played while every processor is busy reaches the sound server
+// without a gap: the stream never runs dry.
+TEST_F(PlayerDevice, PlaysWithoutUnderrunWhileTheMachineIsBusy) {
+    mp3_ = EncodeTones(dir_, 1000, 2000, 3.0);
+    ASSERT_FALSE(mp3_.empty());
+    player_.SetSource(mp3_);
+    Recorder recorder;
+    ASSERT_TRUE(recorder.Running());
+    {
+        BusyMachine busy;
+        StartPlaying();
+        EXPECT_TRUE(WaitForEnd(60s));
+    }
+    // The end of the track reaches the recording after the queue drains.
+    std::this_thread::sleep_for(300ms);
+    auto samples = recorder.Stop();
+    auto low = TonePresence(samples, 0, 1000), high = TonePresence(samples, 1, 2000);
+    ASSERT_GE(First(low), 0) << Timeline(low);
+    ASSERT_GT(Last(high), First(low)) << Timeline(high);
+    EXPECT_EQ(LongestGap(low), 0) << Timeline(low);
+    EXPECT_EQ(LongestGap(high), 0) << Timeline(high);
+    // From the first whole window of the first tone to the last of the second,
+    // no run of exact silence longer than the samples where a wave crosses zero.
+    const size_t from = static_cast<size_t>(First(low) + 1) * kWindowFrames;
+    const size_t to = static_cast<size_t>(Last(high)) * kWindowFrames;
+    EXPECT_LT(LongestSilentRun(samples, from, to), 8);
+}
+
 } // namespace
 } // namespace zeb

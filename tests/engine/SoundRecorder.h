@@ -186,6 +186,19 @@ inline int LongestGap(const std::vector<bool>& windows) {
     return longest;
 }
 
+// The longest run of stereo frames that are silent in both channels, among
+// frames [from, to). A stream that runs dry is filled with exact silence by
+// the sound server, which a tone never holds for more than a sample or two.
+inline int LongestSilentRun(const std::vector<int16_t>& samples, size_t from, size_t to) {
+    int longest = 0;
+    int run = 0;
+    for (size_t frame = from; frame < to && frame * 2 + 1 < samples.size(); ++frame) {
+        run = samples[frame * 2] == 0 && samples[frame * 2 + 1] == 0 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
 // Windows of 10 ms that `bytes` of stereo 44100 Hz audio fill.
 inline int WindowsOf(int bytes) {
     return bytes * 100 / kBytesPerSecond;
