@@ -372,13 +372,15 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
             SetTrayImage(TrayIconKind::Stopped);
         return;
     }
+    const QString shownTip = tooltip_;
     if (status.hasTooltip)
         tooltip_ = Text(status.tooltip);
     streamInfo_ = status.streamInfo;
     if (infoWindow_)
         infoWindow_->RefreshMp3Info(streamInfo_);
     shownName_ = status.shownName;
-    if (tray_ && trayShown_)
+    // The tip changes once a second at most; the other refreshes leave it.
+    if (tray_ && trayShown_ && tooltip_ != shownTip)
         tray_->SetToolTip(tooltip_);
     if (refreshIcon && trayShown_)
         SetTrayImage(status.icon);
@@ -390,12 +392,13 @@ void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
     if (mpris_)
         mpris_->NotifyChanged();
     FeedMinibar(status.minibarTitle, status.minibarTime, status.minibarPerMille);
+    const QString shownTip = tooltip_;
     tooltip_ = Text(status.tooltip);
     if (!status.stopped)
         shownName_ = status.nowPlaying;
     if (mainWindow_)
         mainWindow_->setWindowTitle(Text(status.mainWindowText));
-    if (tray_ && trayShown_)
+    if (tray_ && trayShown_ && tooltip_ != shownTip)
         tray_->SetToolTip(tooltip_);
     if (trayShown_ && (refreshIcon || status.stopped))
         SetTrayImage(status.icon);

@@ -98,8 +98,8 @@ void CMpegDecoder::Stop() {
         mpg123_delete(handle_);
         handle_ = nullptr;
     }
-    block_.clear();
-    block_.shrink_to_fit();
+    std::vector<uint8_t>().swap(block_);
+    std::vector<uint8_t>().swap(frame_);
     fill_ = 0;
 }
 

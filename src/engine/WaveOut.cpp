@@ -33,7 +33,7 @@ constexpr const char* kDrivers = "pulse,alsa";
 constexpr double kDeviceBufferSeconds = 0.15;
 // The writer hands a block to the device in pieces of this many milliseconds,
 // so a pause or a reset takes effect within one piece.
-constexpr int kPieceMs = 25;
+constexpr int kPieceMs = 50;
 // Longest wait for the writer to answer a reset or a drain.
 constexpr auto kAnswerLimit = std::chrono::seconds(2);
 // A device that takes no audio for this long is taken as failed.

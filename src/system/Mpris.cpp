@@ -31,8 +31,10 @@ public:
 
     MprisPlayer& Player() { return player_; }
 
-    QString PlaybackStatus() const {
-        switch (player_.PlaybackStatus()) {
+    QString PlaybackStatus() const { return StatusName(player_.PlaybackStatus()); }
+
+    static QString StatusName(MprisPlayer::Status status) {
+        switch (status) {
         case MprisPlayer::Status::Playing:
             return QStringLiteral("Playing");
         case MprisPlayer::Status::Paused:
@@ -42,8 +44,9 @@ public:
         }
     }
 
-    QVariantMap Metadata() const {
-        const MprisTrack track = player_.Track();
+    QVariantMap Metadata() const { return MetadataOf(player_.Track()); }
+
+    static QVariantMap MetadataOf(const MprisTrack& track) {
         QVariantMap map;
         if (track.index < 0) {
             map.insert("mpris:trackid", QVariant::fromValue(QDBusObjectPath(kNoTrack)));
@@ -67,23 +70,47 @@ public:
                player_.Track().lengthUs > 0;
     }
 
+    // What the signalled properties are made of, read from the player once.
+    struct State {
+        MprisPlayer::Status status = MprisPlayer::Status::Stopped;
+        MprisTrack track;
+        int volume = 0;
+
+        bool operator==(const State& o) const {
+            return status == o.status && volume == o.volume && track.index == o.track.index &&
+                   track.lengthUs == o.track.lengthUs && track.title == o.track.title &&
+                   track.artist == o.track.artist && track.url == o.track.url;
+        }
+    };
+
+    State CurrentState() const {
+        return {player_.PlaybackStatus(), player_.Track(), player_.VolumePercent()};
+    }
+
     // The properties whose changes are signalled, by name.
-    QVariantMap Published() const {
-        const bool hasTrack = HasTrack();
+    QVariantMap Published(const State& state) const {
+        const bool hasTrack = state.track.index >= 0;
         return {
-            {"PlaybackStatus", PlaybackStatus()},
-            {"Metadata", Metadata()},
-            {"Volume", player_.VolumePercent() / 100.0},
+            {"PlaybackStatus", StatusName(state.status)},
+            {"Metadata", MetadataOf(state.track)},
+            {"Volume", state.volume / 100.0},
             {"CanGoNext", hasTrack},
             {"CanGoPrevious", hasTrack},
             {"CanPlay", hasTrack},
             {"CanPause", hasTrack},
-            {"CanSeek", CanSeek()},
+            {"CanSeek", state.status == MprisPlayer::Status::Playing && state.track.lengthUs > 0},
         };
     }
 
+    // Called on every status refresh: the maps are built only when the
+    // player's state moved since the last call.
     void Publish(bool signal) {
-        const QVariantMap now = Published();
+        State state = CurrentState();
+        if (published_ && state == lastState_)
+            return;
+        lastState_ = std::move(state);
+        published_ = true;
+        const QVariantMap now = Published(lastState_);
         QVariantMap changed;
         for (auto it = now.begin(); it != now.end(); ++it) {
             auto old = last_.find(it.key());
@@ -121,6 +148,8 @@ private:
     MprisPlayer& player_;
     QDBusConnection bus_;
     QVariantMap last_;
+    State lastState_;
+    bool published_ = false;
 };
 
 namespace {
