@@ -60,6 +60,7 @@ void CMpegPlayer::SetPriority(int prioritySetting) {
     params_.threadPriority = prioritySetting - 3;
     priorityStep_ = params_.threadPriority;
     priorityChanged_ = true; // a running thread applies it after its frame
+    pausedWake_.Set();
 }
 
 // On the decoding thread: its own nice value and the device writer's follow
@@ -99,6 +100,7 @@ void CMpegPlayer::PublishHeader() {
 bool CMpegPlayer::Open() {
     CancelOpen();
     pauseRequest_ = false;
+    pausedWake_.Set();
     if (!Probe(params_.sourceName))
         return false;
     TakeOpenedSource();
@@ -202,6 +204,7 @@ void CMpegPlayer::Play() {
     }
     started_.Reset();
     threadEnded_.Reset();
+    pausedWake_.Reset();
     if (thread_.joinable())
         thread_.join();
     stopRequest_ = false;
@@ -227,8 +230,10 @@ void CMpegPlayer::Pause() {
 
 void CMpegPlayer::Resume() {
     int expected = Paused;
-    if (state_.compare_exchange_strong(expected, Playing))
+    if (state_.compare_exchange_strong(expected, Playing)) {
         pauseRequest_ = false;
+        pausedWake_.Set();
+    }
 }
 
 void CMpegPlayer::Stop() {
@@ -237,6 +242,7 @@ void CMpegPlayer::Stop() {
     if (s == Playing || s == Paused) {
         stopRequest_ = true;
         pauseRequest_ = false;
+        pausedWake_.Set();
         output_->Interrupt();
         // A read blocked on a stalled server ends when the stream is aborted.
         stream_.Abort();
@@ -264,6 +270,7 @@ void CMpegPlayer::RequestSeek(int percent, int positionMs) {
     seekTargetMs_ = positionMs;
     seekDone_.Reset();
     seekPending_ = true;
+    pausedWake_.Set();
     // A thread that ends meanwhile answers the request on its way out; the
     // wait still looks whether it is there, in case it ended just before.
     for (auto until = std::chrono::steady_clock::now() + kSeekWaitLimit;
@@ -424,7 +431,7 @@ bool CMpegPlayer::WaitWhilePaused() {
             ok = false;
             break;
         }
-        std::this_thread::sleep_for(kPauseStep);
+        pausedWake_.Wait();
     }
     if (device && !stopRequest_)
         output_->Restart();
