@@ -84,4 +84,15 @@ int CMixerVolume::GetPercent() {
     return static_cast<int>((PeakOf(*current, min) - min) * 100 / (max - min));
 }
 
+std::vector<int> CMixerVolume::EventDescriptors() const {
+    if (!available_)
+        return {};
+    return backend_->EventDescriptors();
+}
+
+void CMixerVolume::HandleEvents() {
+    if (available_)
+        backend_->HandleEvents();
+}
+
 } // namespace zeb
