@@ -282,6 +282,7 @@ private:
     // Opens the output's mixer line and watches its change notifications.
     void OpenMixer();
     void CloseMixer();
+    void StopWatchingMixer();
     void OnMixerEvent();
     void FollowMixerLevel();
     void StartHotkeys();

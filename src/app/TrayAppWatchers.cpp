@@ -78,16 +78,25 @@ void TrayApp::OpenMixer() {
 }
 
 void TrayApp::CloseMixer() {
-    for (QSocketNotifier* notifier : mixerNotifiers_)
-        delete notifier;
-    mixerNotifiers_.clear();
+    StopWatchingMixer();
     if (wnd_)
         wnd_->SetMixer(nullptr);
     mixer_.Close();
 }
 
+void TrayApp::StopWatchingMixer() {
+    for (QSocketNotifier* notifier : mixerNotifiers_)
+        delete notifier;
+    mixerNotifiers_.clear();
+}
+
+// A mixer whose card or sound server went away keeps its descriptors
+// readable: they are let go rather than taken up over and over.
 void TrayApp::OnMixerEvent() {
-    mixer_.HandleEvents();
+    if (!mixer_.HandleEvents()) {
+        StopWatchingMixer();
+        return;
+    }
     FollowMixerLevel();
 }
 

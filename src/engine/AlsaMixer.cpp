@@ -163,9 +163,8 @@ std::vector<int> AlsaMixer::EventDescriptors() const {
     return fds;
 }
 
-void AlsaMixer::HandleEvents() {
-    if (mixer_)
-        snd_mixer_handle_events(mixer_);
+bool AlsaMixer::HandleEvents() {
+    return mixer_ && snd_mixer_handle_events(mixer_) >= 0;
 }
 
 } // namespace zeb

@@ -31,9 +31,11 @@ public:
     // Descriptors that turn readable when the mixer has news (another
     // program moved a control), for an event loop to wait on; empty when the
     // mixer cannot announce changes. HandleEvents takes the news in, after
-    // which the descriptors are quiet until the next change.
+    // which the descriptors are quiet until the next change. It returns false
+    // when the mixer can tell nothing any more (its card or sound server went
+    // away): its descriptors may then stay readable and are to be left alone.
     virtual std::vector<int> EventDescriptors() const { return {}; }
-    virtual void HandleEvents() {}
+    virtual bool HandleEvents() { return false; }
 };
 
 } // namespace zeb

@@ -90,9 +90,8 @@ std::vector<int> CMixerVolume::EventDescriptors() const {
     return backend_->EventDescriptors();
 }
 
-void CMixerVolume::HandleEvents() {
-    if (available_)
-        backend_->HandleEvents();
+bool CMixerVolume::HandleEvents() {
+    return available_ && backend_->HandleEvents();
 }
 
 } // namespace zeb

@@ -32,9 +32,10 @@ public:
 
     // Descriptors that turn readable when another program moves the line's
     // mixer; empty when unavailable or when the mixer cannot tell. After
-    // they fire, HandleEvents takes the news in and quiets them.
+    // they fire, HandleEvents takes the news in and quiets them; false when
+    // the mixer went away and its descriptors are to be left alone.
     std::vector<int> EventDescriptors() const;
-    void HandleEvents();
+    bool HandleEvents();
 
 private:
     std::unique_ptr<MixerBackend> backend_;

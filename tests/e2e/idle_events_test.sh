@@ -15,6 +15,7 @@ trap session_stop_all EXIT
 session_start_display || exit 1
 session_start_tray || exit 1
 session_start_sound || exit 1
+SOUND_SERVER_PID=${SESSION_PIDS[-1]}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-idle.XXXXXX")
 SESSION_DIRS+=("$work")
@@ -89,6 +90,24 @@ check "zeb is still stopped" status_is Stopped
 xdotool key ctrl+alt+p
 check "the hotkey taken back plays" session_wait_for 100 status_is Playing
 check "the now-playing file follows" session_wait_for 50 np_is "Now playing: Artist - One"
+
+# The sound server goes away under a stopped player: its mixer's notification
+# stays readable for good, and zeb must not keep taking it up.
+timeout 30 playerctl -p zeb stop
+check "zeb stops" session_wait_for 100 status_is Stopped
+kill "$SOUND_SERVER_PID"
+wait "$SOUND_SERVER_PID" 2>/dev/null
+cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$ZEB_PID/stat"; }
+before=$(cpu_ticks)
+started=$(date +%s%N)
+quiet_for 2
+used=$(($(cpu_ticks) - before))
+elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+# A loop on the descriptor takes a whole core, or a good share of one on a
+# busy machine; a player at rest takes next to nothing.
+share=$((used * 1000 * 100 / $(getconf CLK_TCK) / elapsed_ms))
+check "zeb rests once the sound server is gone (${share}% of a core)" test "$share" -lt 10
+check "and still answers" session_wait_for 100 status_is Stopped
 
 kill -TERM "$ZEB_PID"
 check "zeb ends" session_wait_for 200 bash -c "! kill -0 $ZEB_PID 2>/dev/null"
