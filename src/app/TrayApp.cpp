@@ -101,16 +101,17 @@ void TrayApp::Start() {
     ApplyProcessPriority();
     wnd_->Player().SetPriority(wnd_->Priority);
     LoadImages();
+    // The icon is asked for first: the host docks it while the rest of the
+    // start-up (hotkey grabs, the info cache, the mixer, the list) runs.
+    mainWindow_ = std::make_unique<QWidget>();
+    mainWindow_->setWindowTitle("ZEB");
+    mainWindow_->winId(); // exists unmapped, so tools can read its title
+    CreateTrayIcon();
     StartHotkeys();
 
     wnd_->BeginLoad(false);
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
     wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
-
-    mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setWindowTitle("ZEB");
-    mainWindow_->winId(); // exists unmapped, so tools can read its title
-    CreateTrayIcon();
 
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
