@@ -770,8 +770,10 @@ void TrayApp::FollowRemoteSetting() {
 }
 
 // Desktop media keys and remotes reach the player over MPRIS; without a
-// session bus there is none.
+// session bus there is none, and no connection is made.
 void TrayApp::StartMpris() {
+    if (!Mpris::SessionBusConfigured())
+        return;
     mprisPlayer_ = std::make_unique<MainWndMprisPlayer>(*wnd_, [this] { Exit(); });
     mpris_ = std::make_unique<Mpris>(*mprisPlayer_);
     if (!mpris_->Register())

@@ -4,9 +4,9 @@
 // and its start-up. The functions below stand in for the ones the program
 // calls and pass each call on to the library, which is loaded on first use.
 // Without the library every call fails as libcurl's own calls fail.
-#include <curl/curl.h>
 #include <cstdarg>
 #include <cstdio>
+#include <curl/curl.h>
 #include <dlfcn.h>
 #include <mutex>
 
@@ -31,7 +31,8 @@ struct CurlFunctions {
     CURLMcode (*multiCleanup)(CURLM*) = nullptr;
 };
 
-template <typename F> bool Resolve(void* library, const char* name, F& function) {
+template <typename F>
+bool Resolve(void* library, const char* name, F& function) {
     function = reinterpret_cast<F>(::dlsym(library, name));
     return function != nullptr;
 }
@@ -144,8 +145,8 @@ CURLMcode curl_multi_perform(CURLM* multi, int* running) {
     return Curl().multiPerform ? Curl().multiPerform(multi, running) : CURLM_BAD_HANDLE;
 }
 
-CURLMcode curl_multi_poll(CURLM* multi, curl_waitfd extra[], unsigned int extraCount,
-                          int timeoutMs, int* ready) {
+CURLMcode curl_multi_poll(CURLM* multi, curl_waitfd extra[], unsigned int extraCount, int timeoutMs,
+                          int* ready) {
     return Curl().multiPoll ? Curl().multiPoll(multi, extra, extraCount, timeoutMs, ready)
                             : CURLM_BAD_HANDLE;
 }
