@@ -85,10 +85,12 @@ std::vector<std::string> SkinLines(const std::string& text) {
 
 } // namespace
 
-// Built-in pictures are PNG: naming the format keeps Qt from loading every
-// image-format plugin to guess it.
+// Built-in pictures are PNG, which Qt reads itself: with the format named
+// and no guessing, Qt loads none of its image-format plugins for them.
 QImage BuiltInImage(const char* path) {
-    return QImage(QString::fromLatin1(path), "PNG");
+    QImageReader reader(QString::fromLatin1(path), "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 QIcon BuiltInIcon(IconId id) {
