@@ -90,12 +90,6 @@ void TrayApp::Start() {
     wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
     static_cast<MainWndSettings&>(*wnd_) = settings;
     openCommands_ = std::make_unique<OpenCommands>(*wnd_);
-    // CD mode needs a drive; "-c" asks for it, and so does the last exit
-    // when no path is given.
-    wnd_->Cd().ChooseDrive();
-    const CommandLine& line = options_.commandLine;
-    const bool startCd = wnd_->Cd().HasDrive() && (line.cd || (wnd_->CDMode == 1 && !line.path));
-    wnd_->CDMode = 0;
     clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
     clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
     ApplyProcessPriority();
@@ -107,6 +101,12 @@ void TrayApp::Start() {
     mainWindow_->setWindowTitle("ZEB");
     mainWindow_->winId(); // exists unmapped, so tools can read its title
     CreateTrayIcon();
+    // CD mode needs a drive; "-c" asks for it, and so does the last exit
+    // when no path is given.
+    wnd_->Cd().ChooseDrive();
+    const CommandLine& line = options_.commandLine;
+    const bool startCd = wnd_->Cd().HasDrive() && (line.cd || (wnd_->CDMode == 1 && !line.path));
+    wnd_->CDMode = 0;
     StartHotkeys();
 
     wnd_->BeginLoad(false);
