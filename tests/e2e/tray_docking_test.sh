@@ -2,7 +2,8 @@
 # Many starts of the tray program under a real tray host: every time, the icon
 # docks in a slot with room for it (never a slot one pixel wide, which shows
 # nothing and takes no clicks), is drawn there, and keeps the window it
-# docked with (no second dock request was needed to be shown).
+# docked with (no second dock request was needed to be shown). The idle
+# program has loaded neither the network library nor any image-format plugin.
 #   tray_docking_test.sh <zeb> [starts]
 set -uo pipefail
 ZEB=$1
@@ -50,6 +51,9 @@ for start in $(seq 1 "$STARTS"); do
             failed_starts+=("start $start: the icon had to dock again")
         fi
     fi
+    if [ "$start" -eq "$STARTS" ]; then
+        cp "/proc/$pid/maps" "$work/idle.maps"
+    fi
     kill -TERM "$pid"
     wait "$pid"
 done
@@ -57,4 +61,8 @@ done
 [ "${#failed_starts[@]}" -eq 0 ] || printf '# %s\n' "${failed_starts[@]}"
 check "the icon docked with room and was drawn in each of $STARTS starts" \
     test "${#failed_starts[@]}" -eq 0
+check "the idle program has not loaded the network library" \
+    bash -c "! grep -q libcurl '$work/idle.maps'"
+check "the idle program has loaded no image-format plugin" \
+    bash -c "! grep -q /imageformats/ '$work/idle.maps'"
 finish
