@@ -2,9 +2,10 @@
 # A stopped zeb, which has no timer running, still follows the desktop as
 # it changes: Scroll Lock switched on releases its hotkey grabs and switched
 # off takes them back, a volume set on the sound server reaches the
-# media-player interface, and the now-playing file holds the stopped line.
-# Runs on a private session bus (dbus-run-session), a virtual display with a
-# tray host and a sound server.
+# media-player interface, the now-playing file holds the stopped line, and
+# a sound server that goes away leaves it at rest. Runs on a private session
+# bus (dbus-run-session), a virtual display with a tray host and a sound
+# server.
 set -uo pipefail
 ZEB=$1
 PROBE=$2
