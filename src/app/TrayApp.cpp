@@ -62,10 +62,7 @@ TrayApp::TrayApp(Options options)
     statusTimer_.setInterval(kStatusTimerMs);
     connect(&statusTimer_, &QTimer::timeout, this, &TrayApp::OnStatusTimer);
     nowPlayingTimer_.setInterval(kNowPlayingTimerMs);
-    connect(&nowPlayingTimer_, &QTimer::timeout, this, [this] {
-        if (wnd_->W2Fenabled == 1)
-            WriteNowPlayingFile(false);
-    });
+    connect(&nowPlayingTimer_, &QTimer::timeout, this, &TrayApp::OnNowPlayingTimer);
     handoverTimer_.setSingleShot(true);
     handoverTimer_.setInterval(kHandoverWindowMs);
     connect(&handoverTimer_, &QTimer::timeout, this, [this] { wnd_->EndHandoverWindow(); });
@@ -90,30 +87,30 @@ void TrayApp::Start() {
     wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
     static_cast<MainWndSettings&>(*wnd_) = settings;
     openCommands_ = std::make_unique<OpenCommands>(*wnd_);
+    clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
+    clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
+    ApplyProcessPriority();
+    wnd_->Player().SetPriority(wnd_->Priority);
+    LoadImages();
+    // The icon is asked for first: the host docks it while the rest of the
+    // start-up (hotkey grabs, the info cache, the mixer, the list) runs.
+    mainWindow_ = std::make_unique<QWidget>();
+    mainWindow_->setWindowTitle("ZEB");
+    mainWindow_->winId(); // exists unmapped, so tools can read its title
+    CreateTrayIcon();
     // CD mode needs a drive; "-c" asks for it, and so does the last exit
     // when no path is given.
     wnd_->Cd().ChooseDrive();
     const CommandLine& line = options_.commandLine;
     const bool startCd = wnd_->Cd().HasDrive() && (line.cd || (wnd_->CDMode == 1 && !line.path));
     wnd_->CDMode = 0;
-    clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
-    clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
-    ApplyProcessPriority();
-    wnd_->Player().SetPriority(wnd_->Priority);
-    LoadImages();
     StartHotkeys();
 
     wnd_->BeginLoad(false);
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
     wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
 
-    mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setWindowTitle("ZEB");
-    mainWindow_->winId(); // exists unmapped, so tools can read its title
-    CreateTrayIcon();
-
-    mixer_.Open(false, wnd_->MDevice);
-    wnd_->SetMixer(&mixer_);
+    OpenMixer();
     if (startCd) {
         wnd_->LoadUserList(options_.files.userListPath, options_.section, true);
         wnd_->EnterCdMode(options_.commandLine.cd);
@@ -131,8 +128,7 @@ void TrayApp::Start() {
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
     StartMpris();
-    statusTimer_.start();
-    nowPlayingTimer_.start();
+    FollowPlayState();
     StartAutomation();
     wnd_->SetInitialised();
 }
@@ -351,6 +347,7 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
     if (wnd_->InCdMode()) {
         if (std::optional<CdStatus> status = wnd_->Cd().Status())
             ApplyCdStatus(*status, refreshIcon);
+        FollowPlayState();
         return;
     }
     if (wnd_->Count() > 0)
@@ -359,6 +356,7 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
     ApplyStatus(ComputeStatus(*wnd_, player.GetState(), player.PositionMs(), player.LengthMs(),
                               player.CurrentHeader()),
                 refreshIcon);
+    FollowPlayState();
 }
 
 void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
@@ -406,7 +404,7 @@ void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
         remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
 }
 
-void TrayApp::WriteNowPlayingFile(bool exiting) {
+bool TrayApp::WriteNowPlayingFile(bool exiting) {
     NowPlayingState state = NowPlayingState::Stopped;
     const bool cd = wnd_->InCdMode();
     const int playState = cd ? wnd_->Cd().State() : wnd_->Player().GetState();
@@ -414,20 +412,7 @@ void TrayApp::WriteNowPlayingFile(bool exiting) {
         state = NowPlayingState::Playing;
     else if (playState == (cd ? int(CdController::Paused) : int(CMpegPlayer::Paused)))
         state = NowPlayingState::Paused;
-    // A file that cannot be written now is tried again on the next tick.
-    WriteNowPlaying(*wnd_, state, shownName_, exiting);
-}
-
-void TrayApp::OnStatusTimer() {
-    FollowScrollLock();
-    // The desktop's volume changes reach the media-player interface.
-    if (wnd_ && wnd_->FollowMixer() && mpris_)
-        mpris_->NotifyChanged();
-    if (!wnd_)
-        return;
-    if (wnd_->InCdMode() ? wnd_->Cd().State() != CdController::Stopped
-                         : wnd_->Player().GetState() == CMpegPlayer::Playing)
-        UpdateStatus(false);
+    return WriteNowPlaying(*wnd_, state, shownName_, exiting);
 }
 
 // ------------------------------------------------------------------ menus
@@ -533,25 +518,6 @@ void TrayApp::DoCommand(int id) {
 }
 
 // ------------------------------------------------------------------ hotkeys
-
-// Hotkeys are registered only while Scroll Lock is off.
-void TrayApp::StartHotkeys() {
-    connect(&hotkeys_, &GlobalHotkeys::Activated, this, &TrayApp::OnHotkey);
-    scrollLock_ = GlobalHotkeys::ScrollLockOn();
-    if (!scrollLock_)
-        RegisterAllHotkeys(hotkeys_, *wnd_);
-}
-
-void TrayApp::FollowScrollLock() {
-    bool on = GlobalHotkeys::ScrollLockOn();
-    if (on == scrollLock_)
-        return;
-    scrollLock_ = on;
-    if (on)
-        UnregisterAllHotkeys(hotkeys_);
-    else
-        RegisterAllHotkeys(hotkeys_, *wnd_);
-}
 
 void TrayApp::OnHotkey(int id) {
     if (shutDown_)
@@ -709,10 +675,7 @@ void TrayApp::CloseInfoWindow() {
 // The disc is read digitally and played through the sound output, so the
 // output's line carries its volume in both modes; the mixer is opened anew.
 void TrayApp::CdModeChanged(bool cdMode) {
-    wnd_->SetMixer(nullptr);
-    mixer_.Close();
-    mixer_.Open(false, wnd_->MDevice);
-    wnd_->SetMixer(&mixer_);
+    OpenMixer();
     SwapMinibar(cdMode);
     if (cdMode) {
         CloseInfoWindow();
@@ -772,8 +735,10 @@ void TrayApp::FollowRemoteSetting() {
 }
 
 // Desktop media keys and remotes reach the player over MPRIS; without a
-// session bus there is none.
+// session bus there is none, and no connection is made.
 void TrayApp::StartMpris() {
+    if (!Mpris::SessionBusConfigured())
+        return;
     mprisPlayer_ = std::make_unique<MainWndMprisPlayer>(*wnd_, [this] { Exit(); });
     mpris_ = std::make_unique<Mpris>(*mprisPlayer_);
     if (!mpris_->Register())
@@ -1048,8 +1013,7 @@ void TrayApp::Shutdown() {
         WriteNowPlayingFile(true);
     RemoveTrayIcon();
     wnd_->Player().Stop();
-    wnd_->SetMixer(nullptr);
-    mixer_.Close();
+    CloseMixer();
     delete endpointNotifier_;
     endpointNotifier_ = nullptr;
     endpoint_.Close();

@@ -60,7 +60,7 @@ void CMpegPlayer::SetPriority(int prioritySetting) {
     params_.threadPriority = prioritySetting - 3;
     priorityStep_ = params_.threadPriority;
     priorityChanged_ = true; // a running thread applies it after its frame
-    pausedWake_.Set();
+    pauseWake_.Set();
 }
 
 // On the decoding thread: its own nice value and the device writer's follow
@@ -100,7 +100,6 @@ void CMpegPlayer::PublishHeader() {
 bool CMpegPlayer::Open() {
     CancelOpen();
     pauseRequest_ = false;
-    pausedWake_.Set();
     if (!Probe(params_.sourceName))
         return false;
     TakeOpenedSource();
@@ -204,7 +203,6 @@ void CMpegPlayer::Play() {
     }
     started_.Reset();
     threadEnded_.Reset();
-    pausedWake_.Reset();
     if (thread_.joinable())
         thread_.join();
     stopRequest_ = false;
@@ -232,7 +230,7 @@ void CMpegPlayer::Resume() {
     int expected = Paused;
     if (state_.compare_exchange_strong(expected, Playing)) {
         pauseRequest_ = false;
-        pausedWake_.Set();
+        pauseWake_.Set();
     }
 }
 
@@ -242,7 +240,7 @@ void CMpegPlayer::Stop() {
     if (s == Playing || s == Paused) {
         stopRequest_ = true;
         pauseRequest_ = false;
-        pausedWake_.Set();
+        pauseWake_.Set();
         output_->Interrupt();
         // A read blocked on a stalled server ends when the stream is aborted.
         stream_.Abort();
@@ -270,7 +268,7 @@ void CMpegPlayer::RequestSeek(int percent, int positionMs) {
     seekTargetMs_ = positionMs;
     seekDone_.Reset();
     seekPending_ = true;
-    pausedWake_.Set();
+    pauseWake_.Set();
     // A thread that ends meanwhile answers the request on its way out; the
     // wait still looks whether it is there, in case it ended just before.
     for (auto until = std::chrono::steady_clock::now() + kSeekWaitLimit;
@@ -417,8 +415,9 @@ bool CMpegPlayer::ServeSeek() {
     return ok;
 }
 
-// Holds the thread while the pause request is on; a seek asked for meanwhile
-// is served at once. False when that seek failed.
+// Holds the thread while the pause request is on, asleep until a command
+// wakes it; a seek asked for meanwhile is served at once. False when that
+// seek failed.
 bool CMpegPlayer::WaitWhilePaused() {
     bool device = params_.outputKind == 0;
     if (device)
@@ -431,7 +430,7 @@ bool CMpegPlayer::WaitWhilePaused() {
             ok = false;
             break;
         }
-        pausedWake_.Wait();
+        pauseWake_.Wait();
     }
     if (device && !stopRequest_)
         output_->Restart();
