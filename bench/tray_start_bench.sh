@@ -41,7 +41,7 @@ echo "start to docked (ms), $RUNS runs: $(echo $sorted) ; median $(echo "$sorted
 # A 5000-entry list of real files (hard links to one file), not playing.
 mkdir -p "$work/music"
 {
-    echo "[$section]"
+    echo "[$(id -un)]" # the user list's section is the user's name
     for i in $(seq -w 1 5000); do
         ln "$MP3" "$work/music/track$i.mp3"
         echo "$work/music/track$i.mp3"
