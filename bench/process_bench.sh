@@ -12,7 +12,9 @@
 # figures are medians over the runs.
 #   bench/process_bench.sh <zeb> [runs | quick]
 # "quick" is one short run for a first look. ZEB_BENCH_MP3 names another
-# MP3 to play (at least the settle time plus the window long).
+# MP3 to play (at least the settle time plus the window long),
+# ZEB_BENCH_WINDOW sets the window in seconds (default 12) and
+# ZEB_BENCH_STARTS the number of starts timed (default 4 per run).
 set -uo pipefail
 if [ $# -lt 1 ] || ! [[ "${2:-3}" =~ ^([1-9][0-9]*|quick)$ ]]; then
     echo "usage: $0 <zeb> [runs | quick]" >&2
@@ -25,6 +27,7 @@ if [ "$MODE" = quick ]; then
 else
     RUNS=$MODE WINDOW=${ZEB_BENCH_WINDOW:-12} SETTLE=3 START_RUNS=$((RUNS * 4))
 fi
+START_RUNS=${ZEB_BENCH_STARTS:-$START_RUNS}
 BENCH_DIR=$(cd "$(dirname "$0")" && pwd)
 source "$BENCH_DIR/../scripts/lib/session.sh"
 source "$BENCH_DIR/../tests/e2e/lib.sh"
@@ -115,10 +118,8 @@ sample_threads() { # <pid>
     local t key value rest run vol comm
     for t in /proc/"$1"/task/*; do
         vol=
-        {
-            read -r run rest <"$t/schedstat"
-            read -r comm <"$t/comm"
-        } 2>/dev/null || continue
+        read -r comm 2>/dev/null <"$t/comm" || continue
+        read -r run rest 2>/dev/null <"$t/schedstat" || run=- # kernels without scheduler statistics
         while read -r key value rest; do
             if [ "$key" = voluntary_ctxt_switches: ]; then vol=$value; fi
         done 2>/dev/null <"$t/status"
@@ -147,11 +148,14 @@ watch_window() { # <pid>
     W_RSS=$(status_kb "$pid" VmRSS)
     W_PSS=$(pss_kb "$pid")
     local figures
-    # Threads present at both ends give exact CPU time; when one ended in
-    # the window, the process's tick count (which keeps ended threads) does.
+    # The threads' scheduler statistics give CPU time in nanoseconds: an
+    # idle window holds less than one 10 ms clock tick of it. When a thread
+    # ended in the window, the process's tick count (which keeps ended
+    # threads) is used instead.
     figures=$(awk -v ms=$((t1 - t0)) -v ticks=$((ticks1 - ticks0)) -v hz="$(getconf CLK_TCK)" '
-        FNR == NR { vol[$1] = $2; run[$1] = $3; next }
+        FNR == NR { vol[$1] = $2; run[$1] = $3; if ($3 == "-") coarse = 1; next }
         {
+            if ($3 == "-") coarse = 1
             name = $4; for (i = 5; i <= NF; i++) name = name " " $i
             seen[$1] = 1
             dv = $2 - vol[$1]; dr = $3 - run[$1]
@@ -162,13 +166,13 @@ watch_window() { # <pid>
             gone = 0
             for (t in vol) if (!(t in seen)) gone = 1
             s = ms / 1000
-            pct = gone ? 100 * ticks / hz / s : cpu / 1e7 / s
+            pct = (gone || coarse) ? 100 * ticks / hz / s : cpu / 1e7 / s
             printf "%.3f %.2f %.3f\n", pct, wake / s, 100 * ticks / hz / s
             for (n in twake)
-                printf "    %-18s x%-2d %7.2f wake-ups/s %7.3f %% CPU\n", n, tcount[n], twake[n] / s, tcpu[n] / 1e7 / s
+                printf "  %8.2f wake-ups/s %7.3f %% CPU  %s (%d)\n", twake[n] / s, tcpu[n] / 1e7 / s, n, tcount[n]
         }' <(echo "$before") <(echo "$after"))
     read -r W_CPU W_WAKE W_TICK_CPU <<<"$(head -n 1 <<<"$figures")"
-    W_THREADS=$(tail -n +2 <<<"$figures" | sort -k4 -gr)
+    W_THREADS=$(tail -n +2 <<<"$figures" | sort -gr)
 }
 
 # zeb with the given INI and list; returns once its icon is docked or the
@@ -332,9 +336,9 @@ echo "  icon/slot widths:   ${ICON_WIDTHS[*]:-}"
 [ "$PLAY_FAILED" -eq 0 ] || echo "  zeb did not play through $PLAY_FAILED window(s) (see $work/zeb.log)"
 [ "$REF_FAILED" -eq 0 ] || echo "  mpg123 did not play through $REF_FAILED window(s)"
 echo
-echo "threads of the idle zeb (last run):"
+echo "threads of the idle zeb (last run), by name (count):"
 echo "${IDLE_THREADS:-    -}"
-echo "threads of the playing zeb (last run):"
+echo "threads of the playing zeb (last run), by name (count):"
 echo "${PLAY_THREADS:-    -}"
 echo "threads of mpg123 (last run):"
 echo "${REF_THREADS:-    -}"
