@@ -352,7 +352,9 @@ echo "threads of mpg123 (last run):"
 echo "${REF_THREADS:-    -}"
 echo
 printf '%-44s %10s %10s %7s   %s\n' "median" "zeb" "mpg123" "ratio" "goal"
-row "CPU while playing 128 kbit/s MP3 (%)" "$(median "${PLAY_CPU[@]}")" "$(median "${REF_CPU[@]}")" "<= 0.45"
+# The CPU goal was set on another machine as 0.45 % against mpg123's 0.38 %:
+# the ratio carries over to other machines, the percentage does not.
+row "CPU while playing 128 kbit/s MP3 (%)" "$(median "${PLAY_CPU[@]}")" "$(median "${REF_CPU[@]}")" "<= 0.45 (ratio <= 1.18)"
 row "idle CPU, nothing playing (%)" "$(median "${IDLE_CPU[@]}")" "-" "<= 0.05"
 row "idle wake-ups (voluntary switches/s)" "$(median "${IDLE_WAKE[@]}")" "-" "<= 2"
 row "wake-ups while playing (voluntary switches/s)" "$(median "${PLAY_WAKE[@]}")" "$(median "${REF_WAKE[@]}")" ""
