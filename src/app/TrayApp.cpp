@@ -90,27 +90,28 @@ void TrayApp::Start() {
     wnd_ = std::make_unique<CMainWnd>(*this, TickCountSeed());
     static_cast<MainWndSettings&>(*wnd_) = settings;
     openCommands_ = std::make_unique<OpenCommands>(*wnd_);
+    clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
+    clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
+    ApplyProcessPriority();
+    wnd_->Player().SetPriority(wnd_->Priority);
+    LoadImages();
+    // The icon is asked for first: the host docks it while the rest of the
+    // start-up (hotkey grabs, the info cache, the mixer, the list) runs.
+    mainWindow_ = std::make_unique<QWidget>();
+    mainWindow_->setWindowTitle("ZEB");
+    mainWindow_->winId(); // exists unmapped, so tools can read its title
+    CreateTrayIcon();
     // CD mode needs a drive; "-c" asks for it, and so does the last exit
     // when no path is given.
     wnd_->Cd().ChooseDrive();
     const CommandLine& line = options_.commandLine;
     const bool startCd = wnd_->Cd().HasDrive() && (line.cd || (wnd_->CDMode == 1 && !line.path));
     wnd_->CDMode = 0;
-    clicks_ = std::make_unique<TrayClicks>(*wnd_, static_cast<TrayClickHost&>(*this));
-    clicks_->SetDoubleClickMs(QApplication::doubleClickInterval());
-    ApplyProcessPriority();
-    wnd_->Player().SetPriority(wnd_->Priority);
-    LoadImages();
     StartHotkeys();
 
     wnd_->BeginLoad(false);
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
     wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
-
-    mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setWindowTitle("ZEB");
-    mainWindow_->winId(); // exists unmapped, so tools can read its title
-    CreateTrayIcon();
 
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
@@ -769,8 +770,10 @@ void TrayApp::FollowRemoteSetting() {
 }
 
 // Desktop media keys and remotes reach the player over MPRIS; without a
-// session bus there is none.
+// session bus there is none, and no connection is made.
 void TrayApp::StartMpris() {
+    if (!Mpris::SessionBusConfigured())
+        return;
     mprisPlayer_ = std::make_unique<MainWndMprisPlayer>(*wnd_, [this] { Exit(); });
     mpris_ = std::make_unique<Mpris>(*mprisPlayer_);
     if (!mpris_->Register())

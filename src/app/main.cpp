@@ -7,8 +7,8 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/UnixSignalNotifier.h"
 #include "platform/UserInfo.h"
-#include "resources/ImageNames.h"
 #include "shell/CommandLine.h"
+#include "ui/SkinImages.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -25,13 +25,6 @@ namespace {
 using namespace zeb;
 
 constexpr const char* kEndpointName = "ZEBAppClass";
-
-QIcon IconOf(IconId id) {
-    QIcon icon;
-    for (int i = 0; i < IconSizeCount(id); ++i)
-        icon.addFile(QString::fromUtf8(ImagePath(id, IconSize(id, i))));
-    return icon;
-}
 
 // Qt ends the process with exit() when the X server goes away, as it does
 // when a desktop session ends without a session manager asking first. This
@@ -84,7 +77,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("zeb");
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(IconOf(IconId::Program));
+    QApplication::setWindowIcon(BuiltInIcon(IconId::Program));
 
     TrayApp::Options options;
     options.commandLine = line;

@@ -222,6 +222,12 @@ bool XEmbedTrayIcon::nativeEventFilter(const QByteArray& eventType, void* messag
             OnReparented(reparent->parent);
         break;
     }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+        if (configure->window == winId())
+            OnResizedByHost(configure->width, configure->height);
+        break;
+    }
     default:
         break;
     }
@@ -258,6 +264,17 @@ void XEmbedTrayIcon::AskForOurSize() {
     xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          size);
     xcb_flush(connection_);
+}
+
+// A host that laid the icon out before it read our size hints shrinks it to
+// next to nothing (one pixel under trayer). Asking for our size at once
+// makes it lay the icon out again; asked once per docking, so a host that
+// really has no more room is not asked over and over.
+void XEmbedTrayIcon::OnResizedByHost(int width, int height) {
+    if (!embedded_ || nudged_ || (width >= kMinVisibleSize && height >= kMinVisibleSize))
+        return;
+    nudged_ = true;
+    AskForOurSize();
 }
 
 void XEmbedTrayIcon::ScheduleEmbeddingCheck() {

@@ -48,6 +48,7 @@ private:
     void ListenForTrayManager();
     void OnReparented(std::uint32_t parent);
     void AskForOurSize();
+    void OnResizedByHost(int width, int height);
     void ScheduleEmbeddingCheck();
     void VerifyEmbedding();
     bool ShownByHost() const;

@@ -7,6 +7,9 @@
 #include <QVariantMap>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
 
 namespace zeb {
 
@@ -250,6 +253,17 @@ Mpris::Mpris(MprisPlayer& player, QDBusConnection bus) : player_(player), bus_(s
 
 Mpris::~Mpris() {
     Unregister();
+}
+
+bool Mpris::SessionBusConfigured() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address)
+        return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return false;
+    struct stat st {};
+    return ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
 bool Mpris::Register(std::string* error) {

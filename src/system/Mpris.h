@@ -69,6 +69,11 @@ public:
     // nothing send nothing.
     void NotifyChanged();
 
+    // True when a session bus is named in the environment or listens at the
+    // runtime folder's "bus". Without either, connecting would start a bus of
+    // its own through X11 (autolaunch) that no desktop program talks to.
+    static bool SessionBusConfigured();
+
     // The track id the metadata gives for an entry index.
     static std::string TrackId(int index);
 

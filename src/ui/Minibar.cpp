@@ -43,7 +43,7 @@ MbRect ToMbRect(const QRect& r) {
 }
 
 QPixmap StripImage(BitmapId id) {
-    return QPixmap::fromImage(KeyOutMagenta(QImage(QString::fromLatin1(ImagePath(id)))));
+    return QPixmap::fromImage(KeyOutMagenta(BuiltInImage(ImagePath(id))));
 }
 
 } // namespace

@@ -36,16 +36,7 @@ QPixmap BitmapFromImage(const QImage& image, BitmapId id) {
 }
 
 QPixmap BuiltInBitmap(BitmapId id) {
-    return BitmapFromImage(QImage(QString::fromLatin1(ImagePath(id))), id);
-}
-
-QIcon BuiltInIcon(IconId id) {
-    QIcon icon;
-    for (int i = 0; i < IconSizeCount(id); ++i) {
-        const int px = IconSize(id, i);
-        icon.addFile(QString::fromLatin1(ImagePath(id, px)), QSize(px, px));
-    }
-    return icon;
+    return BitmapFromImage(BuiltInImage(ImagePath(id)), id);
 }
 
 // Every image in an icon file (an .ico holds several sizes), plus a tray-size
@@ -93,6 +84,21 @@ std::vector<std::string> SkinLines(const std::string& text) {
 }
 
 } // namespace
+
+// Built-in pictures are PNG, which Qt reads itself: with the format named
+// and no guessing, Qt loads none of its image-format plugins for them.
+QImage BuiltInImage(const char* path) {
+    QImageReader reader(QString::fromLatin1(path), "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QIcon BuiltInIcon(IconId id) {
+    QIcon icon;
+    for (int i = 0; i < IconSizeCount(id); ++i)
+        icon.addPixmap(QPixmap::fromImage(BuiltInImage(ImagePath(id, IconSize(id, i)))));
+    return icon;
+}
 
 QPixmap SkinImages::Button(int index, bool selected) const {
     const QPixmap& strip = selected ? buttonsSelected : buttons;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/ImageNames.h"
+
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -24,6 +26,12 @@ struct SkinImages {
 
 // The image with its magenta (255, 0, 255) pixels made transparent.
 QImage KeyOutMagenta(const QImage& image);
+
+// A picture built into the program, by its path in the resources.
+QImage BuiltInImage(const char* path);
+
+// The icon built into the program in all its sizes.
+QIcon BuiltInIcon(IconId id);
 
 // The images built into the program.
 SkinImages BuiltInSkinImages();
