@@ -132,8 +132,8 @@ status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; } # <pid>
 pss_kb() { awk '$1 == "Pss:" { print $2 }' "/proc/$1/smaps_rollup"; }
 
 # Watches a process for WINDOW seconds. Sets W_CPU (% of one core),
-# W_WAKE (voluntary switches per second, all threads), W_RSS and W_PSS (kB
-# at the end), W_THREADS (per thread name: wake-ups per second, CPU %) and
+# W_WAKE (voluntary switches per second, all threads), W_RSS, W_PSS and
+# W_ANON (the anonymous part of the resident memory; kB at the end), W_THREADS (per thread name: wake-ups per second, CPU %) and
 # W_TICK_CPU (the CPU share from utime+stime, in whole clock ticks: coarse,
 # a check on W_CPU).
 watch_window() { # <pid>
@@ -147,6 +147,7 @@ watch_window() { # <pid>
     t1=$(now_ms)
     W_RSS=$(status_kb "$pid" VmRSS)
     W_PSS=$(pss_kb "$pid")
+    W_ANON=$(status_kb "$pid" RssAnon)
     local figures
     # The threads' scheduler statistics give CPU time in nanoseconds: an
     # idle window holds less than one 10 ms clock tick of it. When a thread
@@ -244,7 +245,7 @@ start_only_run() {
     stop_process "$CURRENT_PID"
 }
 
-IDLE_CPU=() IDLE_TICKS=() IDLE_WAKE=() IDLE_RSS=() IDLE_PSS=() IDLE_THREADS=
+IDLE_CPU=() IDLE_TICKS=() IDLE_WAKE=() IDLE_RSS=() IDLE_PSS=() IDLE_ANON=() IDLE_THREADS=
 idle_run() {
     start_zeb "$EMPTY_INI" "$EMPTY_LIST"
     record_start
@@ -252,6 +253,7 @@ idle_run() {
         sleep "$SETTLE"
         watch_window "$CURRENT_PID"
         IDLE_CPU+=("$W_CPU") IDLE_TICKS+=("$W_TICK_CPU") IDLE_WAKE+=("$W_WAKE") IDLE_RSS+=("$W_RSS") IDLE_PSS+=("$W_PSS")
+        IDLE_ANON+=("$W_ANON")
         IDLE_THREADS=$W_THREADS
     fi
     stop_process "$CURRENT_PID"
@@ -268,11 +270,12 @@ watch_playing() { # <pid>
     playing_in_sink "$1" && PLAYED=1
 }
 
-PLAY_CPU=() PLAY_TICKS=() PLAY_WAKE=() PLAY_RSS=() PLAY_PSS=() PLAY_THREADS= PLAY_FAILED=0
+PLAY_CPU=() PLAY_TICKS=() PLAY_WAKE=() PLAY_RSS=() PLAY_PSS=() PLAY_ANON=() PLAY_THREADS= PLAY_FAILED=0
 play_run() {
     start_zeb "$PLAY_INI" "$PLAY_LIST"
     if [ -n "$DOCK_MS" ] && watch_playing "$CURRENT_PID" && [ -n "$PLAYED" ]; then
         PLAY_CPU+=("$W_CPU") PLAY_TICKS+=("$W_TICK_CPU") PLAY_WAKE+=("$W_WAKE") PLAY_RSS+=("$W_RSS") PLAY_PSS+=("$W_PSS")
+        PLAY_ANON+=("$W_ANON")
         PLAY_THREADS=$W_THREADS
     else
         PLAY_FAILED=$((PLAY_FAILED + 1))
@@ -280,13 +283,13 @@ play_run() {
     stop_process "$CURRENT_PID"
 }
 
-REF_CPU=() REF_TICKS=() REF_THREADS= REF_WAKE=() REF_RSS=() REF_PSS=() REF_FAILED=0
+REF_CPU=() REF_TICKS=() REF_THREADS= REF_WAKE=() REF_RSS=() REF_PSS=() REF_ANON=() REF_FAILED=0
 reference_run() {
     "$REFERENCE" -o pulse -q "$MP3" >>"$work/mpg123.log" 2>&1 &
     CURRENT_PID=$!
     if watch_playing "$CURRENT_PID" && [ -n "$PLAYED" ]; then
         REF_CPU+=("$W_CPU") REF_TICKS+=("$W_TICK_CPU") REF_WAKE+=("$W_WAKE")
-        REF_RSS+=("$W_RSS") REF_PSS+=("$W_PSS") REF_THREADS=$W_THREADS
+        REF_RSS+=("$W_RSS") REF_PSS+=("$W_PSS") REF_ANON+=("$W_ANON") REF_THREADS=$W_THREADS
     else
         REF_FAILED=$((REF_FAILED + 1))
     fi
@@ -360,6 +363,8 @@ row "idle wake-ups (voluntary switches/s)" "$(median "${IDLE_WAKE[@]}")" "-" "<=
 row "wake-ups while playing (voluntary switches/s)" "$(median "${PLAY_WAKE[@]}")" "$(median "${REF_WAKE[@]}")" ""
 row "resident memory idle, empty list (MiB)" "$(mb "$(median "${IDLE_RSS[@]}")")" "-" "<= 25"
 row "resident memory while playing (MiB)" "$(mb "$(median "${PLAY_RSS[@]}")")" "$(mb "$(median "${REF_RSS[@]}")")" "<= 27"
+row "  of which anonymous, idle (MiB)" "$(mb "$(median "${IDLE_ANON[@]}")")" "-" ""
+row "  of which anonymous, playing (MiB)" "$(mb "$(median "${PLAY_ANON[@]}")")" "$(mb "$(median "${REF_ANON[@]}")")" ""
 row "Pss idle (MiB)" "$(mb "$(median "${IDLE_PSS[@]}")")" "-" ""
 row "Pss while playing (MiB)" "$(mb "$(median "${PLAY_PSS[@]}")")" "$(mb "$(median "${REF_PSS[@]}")")" ""
 row "start to docked tray icon (ms)" "$(median "${START_MS[@]}")" "-" "<= 60"
