@@ -57,6 +57,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-process-bench.XXXXXX")
 SESSION_DIRS+=("$work")
 mkdir -p "$work/home" "$work/run"
 chmod 700 "$work/run"
+# A desktop has a session bus, where zeb offers its media-player interface.
 dbus-daemon --session --nofork --print-address=3 3>"$work/bus.address" 2>"$work/bus.log" &
 SESSION_PIDS+=($!)
 session_wait_for 100 test -s "$work/bus.address" || fail "no session bus"
@@ -131,11 +132,11 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; } # <pid> <field>
 pss_kb() { awk '$1 == "Pss:" { print $2 }' "/proc/$1/smaps_rollup"; }
 
-# Watches a process for WINDOW seconds. Sets W_CPU (% of one core),
-# W_WAKE (voluntary switches per second, all threads), W_RSS, W_PSS and
-# W_ANON (the anonymous part of the resident memory; kB at the end), W_THREADS (per thread name: wake-ups per second, CPU %) and
-# W_TICK_CPU (the CPU share from utime+stime, in whole clock ticks: coarse,
-# a check on W_CPU).
+# Watches a process for WINDOW seconds. Sets W_CPU (% of one core), W_WAKE
+# (voluntary switches per second, all threads), W_RSS, W_PSS and W_ANON (the
+# anonymous part of the resident memory; kB at the end), W_THREADS (per
+# thread name: wake-ups per second, CPU %) and W_TICK_CPU (the CPU share
+# from utime+stime in whole clock ticks: coarse, a check on W_CPU).
 watch_window() { # <pid>
     local pid=$1 t0 t1 ticks0 ticks1 before after
     before=$(sample_threads "$pid")
@@ -180,8 +181,8 @@ watch_window() { # <pid>
 # limit passed. Sets CURRENT_PID and DOCK_MS (exec to docked, empty when it
 # never docked).
 start_zeb() { # <ini text> <list text>
-    printf '%s' "$1" >"$work/zeb.ini"
-    printf '%s' "$2" >"$work/zeb.m3u"
+    printf '%s\n' "$1" >"$work/zeb.ini"
+    printf '%s\n' "$2" >"$work/zeb.m3u"
     rm -f "$work/zeb.tgs"
     local start
     start=$(now_ms)
@@ -195,8 +196,8 @@ icon_placement() { # <window>: "x y width height"
     xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }'
 }
 
-# The docked icon's width and its slot's (the parent the host made), once
-# the host's layout has held still for 0.3 s; at most 5 s.
+# Sets ICON_SIZE to the docked icon's width and its slot's (the parent the
+# host made) when the host's layout holds still for 0.3 s.
 ICON_SIZE=
 icon_size_settled() {
     local w parent first
@@ -216,7 +217,7 @@ record_start() {
     fi
     START_MS+=("$DOCK_MS")
     ICON_SIZE="? ?"
-    # Bounded by tries: each try takes at least 0.3 s.
+    # Each try that finds the icon takes at least 0.3 s: about 5 s at most.
     local tries=15
     until icon_size_settled || [ "$tries" -eq 0 ]; do tries=$((tries - 1)); done
     ICON_WIDTHS+=("${ICON_SIZE// //}")
@@ -327,12 +328,14 @@ echo "runs: $RUNS interleaved, windows of ${WINDOW} s after ${SETTLE} s settling
 start_zeb "$EMPTY_INI" "$EMPTY_LIST"
 stop_process "$CURRENT_PID"
 
+# Each idle run times a start; the other starts are spread over the runs.
+extra_starts=$(((START_RUNS - 1) / RUNS))
 for run in $(seq 1 "$RUNS"); do
     echo "run $run of $RUNS ..." >&2
     idle_run
     play_run
     [ -n "$REFERENCE" ] && reference_run
-    for _ in $(seq 1 $(((START_RUNS - RUNS + RUNS - 1) / RUNS))); do start_only_run; done
+    for _ in $(seq 1 "$extra_starts"); do start_only_run; done
 done
 
 echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)"
