@@ -347,8 +347,16 @@ echo "  wake-ups/s:   ${IDLE_WAKE[*]:-} / ${PLAY_WAKE[*]:-} / ${REF_WAKE[*]:-}"
 echo "  VmRSS kB:     ${IDLE_RSS[*]:-} / ${PLAY_RSS[*]:-} / ${REF_RSS[*]:-}"
 echo "  start to docked ms: ${START_MS[*]:-}"
 echo "  icon/slot widths:   ${ICON_WIDTHS[*]:-}"
-[ "$PLAY_FAILED" -eq 0 ] || echo "  zeb did not play through $PLAY_FAILED window(s) (see $work/zeb.log)"
-[ "$REF_FAILED" -eq 0 ] || echo "  mpg123 did not play through $REF_FAILED window(s)"
+if [ "$PLAY_FAILED" -gt 0 ]; then
+    echo "  zeb did not play through $PLAY_FAILED window(s) (a file shorter than $((SETTLE + WINDOW)) s?);" \
+        "the end of its output:"
+    tail -n 5 "$work/zeb.log" | sed 's/^/    /'
+fi
+if [ "$REF_FAILED" -gt 0 ]; then
+    echo "  mpg123 did not play through $REF_FAILED window(s) (a file shorter than $((SETTLE + WINDOW)) s?);" \
+        "the end of its output:"
+    tail -n 5 "$work/mpg123.log" | sed 's/^/    /'
+fi
 echo
 echo "threads of the idle zeb (last run), by name (count):"
 echo "${IDLE_THREADS:-    -}"
