@@ -62,10 +62,7 @@ TrayApp::TrayApp(Options options)
     statusTimer_.setInterval(kStatusTimerMs);
     connect(&statusTimer_, &QTimer::timeout, this, &TrayApp::OnStatusTimer);
     nowPlayingTimer_.setInterval(kNowPlayingTimerMs);
-    connect(&nowPlayingTimer_, &QTimer::timeout, this, [this] {
-        if (wnd_->W2Fenabled == 1)
-            WriteNowPlayingFile(false);
-    });
+    connect(&nowPlayingTimer_, &QTimer::timeout, this, &TrayApp::OnNowPlayingTimer);
     handoverTimer_.setSingleShot(true);
     handoverTimer_.setInterval(kHandoverWindowMs);
     connect(&handoverTimer_, &QTimer::timeout, this, [this] { wnd_->EndHandoverWindow(); });
@@ -113,8 +110,7 @@ void TrayApp::Start() {
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
     wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
 
-    mixer_.Open(false, wnd_->MDevice);
-    wnd_->SetMixer(&mixer_);
+    OpenMixer();
     if (startCd) {
         wnd_->LoadUserList(options_.files.userListPath, options_.section, true);
         wnd_->EnterCdMode(options_.commandLine.cd);
@@ -132,8 +128,7 @@ void TrayApp::Start() {
     if (wnd_->WAEmu == 1)
         CreateRemoteWindow();
     StartMpris();
-    statusTimer_.start();
-    nowPlayingTimer_.start();
+    FollowPlayState();
     StartAutomation();
     wnd_->SetInitialised();
 }
@@ -352,6 +347,7 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
     if (wnd_->InCdMode()) {
         if (std::optional<CdStatus> status = wnd_->Cd().Status())
             ApplyCdStatus(*status, refreshIcon);
+        FollowPlayState();
         return;
     }
     if (wnd_->Count() > 0)
@@ -360,6 +356,7 @@ void TrayApp::UpdateStatus(bool refreshIcon) {
     ApplyStatus(ComputeStatus(*wnd_, player.GetState(), player.PositionMs(), player.LengthMs(),
                               player.CurrentHeader()),
                 refreshIcon);
+    FollowPlayState();
 }
 
 void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
@@ -404,7 +401,7 @@ void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
         remote_.SetTitle(Text(RemoteWindowTitle(shownName_)));
 }
 
-void TrayApp::WriteNowPlayingFile(bool exiting) {
+bool TrayApp::WriteNowPlayingFile(bool exiting) {
     NowPlayingState state = NowPlayingState::Stopped;
     const bool cd = wnd_->InCdMode();
     const int playState = cd ? wnd_->Cd().State() : wnd_->Player().GetState();
@@ -412,20 +409,7 @@ void TrayApp::WriteNowPlayingFile(bool exiting) {
         state = NowPlayingState::Playing;
     else if (playState == (cd ? int(CdController::Paused) : int(CMpegPlayer::Paused)))
         state = NowPlayingState::Paused;
-    // A file that cannot be written now is tried again on the next tick.
-    WriteNowPlaying(*wnd_, state, shownName_, exiting);
-}
-
-void TrayApp::OnStatusTimer() {
-    FollowScrollLock();
-    // The desktop's volume changes reach the media-player interface.
-    if (wnd_ && wnd_->FollowMixer() && mpris_)
-        mpris_->NotifyChanged();
-    if (!wnd_)
-        return;
-    if (wnd_->InCdMode() ? wnd_->Cd().State() != CdController::Stopped
-                         : wnd_->Player().GetState() == CMpegPlayer::Playing)
-        UpdateStatus(false);
+    return WriteNowPlaying(*wnd_, state, shownName_, exiting);
 }
 
 // ------------------------------------------------------------------ menus
@@ -531,25 +515,6 @@ void TrayApp::DoCommand(int id) {
 }
 
 // ------------------------------------------------------------------ hotkeys
-
-// Hotkeys are registered only while Scroll Lock is off.
-void TrayApp::StartHotkeys() {
-    connect(&hotkeys_, &GlobalHotkeys::Activated, this, &TrayApp::OnHotkey);
-    scrollLock_ = GlobalHotkeys::ScrollLockOn();
-    if (!scrollLock_)
-        RegisterAllHotkeys(hotkeys_, *wnd_);
-}
-
-void TrayApp::FollowScrollLock() {
-    bool on = GlobalHotkeys::ScrollLockOn();
-    if (on == scrollLock_)
-        return;
-    scrollLock_ = on;
-    if (on)
-        UnregisterAllHotkeys(hotkeys_);
-    else
-        RegisterAllHotkeys(hotkeys_, *wnd_);
-}
 
 void TrayApp::OnHotkey(int id) {
     if (shutDown_)
@@ -707,10 +672,7 @@ void TrayApp::CloseInfoWindow() {
 // The disc is read digitally and played through the sound output, so the
 // output's line carries its volume in both modes; the mixer is opened anew.
 void TrayApp::CdModeChanged(bool cdMode) {
-    wnd_->SetMixer(nullptr);
-    mixer_.Close();
-    mixer_.Open(false, wnd_->MDevice);
-    wnd_->SetMixer(&mixer_);
+    OpenMixer();
     SwapMinibar(cdMode);
     if (cdMode) {
         CloseInfoWindow();
@@ -1048,8 +1010,7 @@ void TrayApp::Shutdown() {
         WriteNowPlayingFile(true);
     RemoveTrayIcon();
     wnd_->Player().Stop();
-    wnd_->SetMixer(nullptr);
-    mixer_.Close();
+    CloseMixer();
     delete endpointNotifier_;
     endpointNotifier_ = nullptr;
     endpoint_.Close();

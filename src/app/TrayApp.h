@@ -149,15 +149,13 @@ private:
     void ToggleMp3Info();
     // Command 32921: the CD playlist dialog.
     void OpenCdPlaylistDialog();
-    void StartHotkeys();
-    void FollowScrollLock();
     void CopyNowPlayingLine();
     void ToggleTrayIcon();
     void StartMpris();
     void StartEndpoint();
     int32_t OnEndpointRequest(const EndpointRequest& request);
-    void OnStatusTimer();
-    void WriteNowPlayingFile(bool exiting);
+    // True when the file holds the line.
+    bool WriteNowPlayingFile(bool exiting);
     void PopupAt(std::unique_ptr<PopupMenu> menu, MenuPlace where, bool rightAlign);
     void ApplyStatus(const StatusSnapshot& status, bool refreshIcon);
     void ApplyCdStatus(const CdStatus& status, bool refreshIcon);
@@ -271,6 +269,26 @@ private:
     QTimer automationTimer_; // timer 12
     QPointer<AutomationDialog> automationDialog_;
     // ---------------------------------------------------------- end of automation
+    // ---------------------------------------------------------- watchers
+    // Nothing wakes the idle program: the timers run only while there is
+    // something to show, Scroll Lock and the mixer are followed by events.
+    bool StatusNeedsRefresh() const;
+    bool PlayingForNowPlaying() const;
+    // Starts the status and now-playing timers as the state asks for them;
+    // each stops itself once its work is done.
+    void FollowPlayState();
+    void OnStatusTimer();
+    void OnNowPlayingTimer();
+    // Opens the output's mixer line and watches its change notifications.
+    void OpenMixer();
+    void CloseMixer();
+    void StopWatchingMixer();
+    void OnMixerEvent();
+    void FollowMixerLevel();
+    void StartHotkeys();
+    void FollowScrollLock();
+    std::vector<QSocketNotifier*> mixerNotifiers_;
+    // ---------------------------------------------------------- end of watchers
 };
 
 } // namespace zeb

@@ -31,6 +31,9 @@ void TrayApp::OpenAdvancedSettings() {
         };
         advancedSettings_ = new AdvancedSettingsDialog(*wnd_, std::move(devices), std::move(hooks));
         advancedSettings_->setAttribute(Qt::WA_DeleteOnClose);
+        // Its now-playing dialog changes the settings at once, whether the
+        // dialog itself is then accepted or not: the file may be due.
+        connect(advancedSettings_, &QDialog::finished, this, [this] { FollowPlayState(); });
     }
     advancedSettings_->show();
     advancedSettings_->raise();
@@ -58,13 +61,9 @@ void TrayApp::ChangeCdDrive(const std::string& drive) {
 }
 
 void TrayApp::ApplyAdvancedSettings(const MainWndSettings& before) {
-    if (wnd_->MDevice != before.MDevice) {
-        // The output's line carries the volume in both modes (see CdModeChanged).
-        wnd_->SetMixer(nullptr);
-        mixer_.Close();
-        mixer_.Open(false, wnd_->MDevice);
-        wnd_->SetMixer(&mixer_);
-    }
+    // The output's line carries the volume in both modes (see CdModeChanged).
+    if (wnd_->MDevice != before.MDevice)
+        OpenMixer();
     ApplyProcessPriority();
     wnd_->Player().SetPriority(wnd_->Priority);
     FollowRemoteSetting();

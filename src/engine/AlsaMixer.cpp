@@ -1,6 +1,7 @@
 #include "engine/AlsaMixer.h"
 
 #include <alsa/asoundlib.h>
+#include <poll.h>
 
 namespace zeb {
 
@@ -142,6 +143,28 @@ bool AlsaMixer::WriteValues(const std::vector<long>& values) {
             ok = false;
     }
     return ok;
+}
+
+// The control devices behind the mixer announce changes on these; on a sound
+// server's mixer that is the server's notification of a changed volume.
+std::vector<int> AlsaMixer::EventDescriptors() const {
+    if (!elem_)
+        return {};
+    const int count = snd_mixer_poll_descriptors_count(mixer_);
+    if (count <= 0)
+        return {};
+    std::vector<pollfd> polls(static_cast<size_t>(count));
+    const int filled = snd_mixer_poll_descriptors(mixer_, polls.data(), unsigned(count));
+    std::vector<int> fds;
+    for (int i = 0; i < filled; ++i) {
+        if (polls[size_t(i)].events & POLLIN)
+            fds.push_back(polls[size_t(i)].fd);
+    }
+    return fds;
+}
+
+bool AlsaMixer::HandleEvents() {
+    return mixer_ && snd_mixer_handle_events(mixer_) >= 0;
 }
 
 } // namespace zeb

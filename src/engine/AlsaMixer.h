@@ -36,6 +36,8 @@ public:
 
     std::optional<std::vector<long>> ReadValues() override;
     bool WriteValues(const std::vector<long>& values) override;
+    std::vector<int> EventDescriptors() const override;
+    bool HandleEvents() override;
 
     // The ALSA name of mixer device `device`, as described above.
     static std::string DeviceAddress(int device);

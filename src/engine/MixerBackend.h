@@ -27,6 +27,15 @@ public:
     virtual std::optional<std::vector<long>> ReadValues() = 0;
     // One value per channel, in channel order.
     virtual bool WriteValues(const std::vector<long>& values) = 0;
+
+    // Descriptors that turn readable when the mixer has news (another
+    // program moved a control), for an event loop to wait on; empty when the
+    // mixer cannot announce changes. HandleEvents takes the news in, after
+    // which the descriptors are quiet until the next change. It returns false
+    // when the mixer can tell nothing any more (its card or sound server went
+    // away): its descriptors may then stay readable and are to be left alone.
+    virtual std::vector<int> EventDescriptors() const { return {}; }
+    virtual bool HandleEvents() { return false; }
 };
 
 } // namespace zeb

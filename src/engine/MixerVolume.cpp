@@ -84,4 +84,14 @@ int CMixerVolume::GetPercent() {
     return static_cast<int>((PeakOf(*current, min) - min) * 100 / (max - min));
 }
 
+std::vector<int> CMixerVolume::EventDescriptors() const {
+    if (!available_)
+        return {};
+    return backend_->EventDescriptors();
+}
+
+bool CMixerVolume::HandleEvents() {
+    return available_ && backend_->HandleEvents();
+}
+
 } // namespace zeb

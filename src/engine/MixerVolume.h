@@ -3,6 +3,7 @@
 #include "engine/MixerBackend.h"
 
 #include <memory>
+#include <vector>
 
 namespace zeb {
 
@@ -28,6 +29,13 @@ public:
     void SetPercent(int percent);
     // 0 when unavailable.
     int GetPercent();
+
+    // Descriptors that turn readable when another program moves the line's
+    // mixer; empty when unavailable or when the mixer cannot tell. After
+    // they fire, HandleEvents takes the news in and quiets them; false when
+    // the mixer went away and its descriptors are to be left alone.
+    std::vector<int> EventDescriptors() const;
+    bool HandleEvents();
 
 private:
     std::unique_ptr<MixerBackend> backend_;

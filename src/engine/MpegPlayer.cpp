@@ -60,6 +60,7 @@ void CMpegPlayer::SetPriority(int prioritySetting) {
     params_.threadPriority = prioritySetting - 3;
     priorityStep_ = params_.threadPriority;
     priorityChanged_ = true; // a running thread applies it after its frame
+    pauseWake_.Set();
 }
 
 // On the decoding thread: its own nice value and the device writer's follow
@@ -227,8 +228,10 @@ void CMpegPlayer::Pause() {
 
 void CMpegPlayer::Resume() {
     int expected = Paused;
-    if (state_.compare_exchange_strong(expected, Playing))
+    if (state_.compare_exchange_strong(expected, Playing)) {
         pauseRequest_ = false;
+        pauseWake_.Set();
+    }
 }
 
 void CMpegPlayer::Stop() {
@@ -237,6 +240,7 @@ void CMpegPlayer::Stop() {
     if (s == Playing || s == Paused) {
         stopRequest_ = true;
         pauseRequest_ = false;
+        pauseWake_.Set();
         // A read blocked on a stalled server ends when the stream is aborted.
         stream_.Abort();
         threadEnded_.Wait();
@@ -263,6 +267,7 @@ void CMpegPlayer::RequestSeek(int percent, int positionMs) {
     seekTargetMs_ = positionMs;
     seekDone_.Reset();
     seekPending_ = true;
+    pauseWake_.Set();
     // A thread that ends meanwhile answers the request on its way out; the
     // wait still looks whether it is there, in case it ended just before.
     for (auto until = std::chrono::steady_clock::now() + kSeekWaitLimit;
@@ -409,8 +414,9 @@ bool CMpegPlayer::ServeSeek() {
     return ok;
 }
 
-// Holds the thread while the pause request is on; a seek asked for meanwhile
-// is served at once. False when that seek failed.
+// Holds the thread while the pause request is on, asleep until a command
+// wakes it; a seek asked for meanwhile is served at once. False when that
+// seek failed.
 bool CMpegPlayer::WaitWhilePaused() {
     bool device = params_.outputKind == 0;
     if (device)
@@ -423,7 +429,7 @@ bool CMpegPlayer::WaitWhilePaused() {
             ok = false;
             break;
         }
-        std::this_thread::sleep_for(kPauseStep);
+        pauseWake_.Wait();
     }
     if (device && !stopRequest_)
         output_->Restart();

@@ -117,6 +117,8 @@ private:
     AutoResetEvent threadEnded_;
     AutoResetEvent seekDone_;
     AutoResetEvent started_;
+    // Wakes a paused decoding thread: resume, stop, seek or a new priority.
+    AutoResetEvent pauseWake_;
     std::thread thread_;
     std::atomic<bool> threadRunning_{false}; // from Play until the decoding thread returns
     std::atomic<int> priorityStep_{0};

@@ -207,7 +207,15 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray& eventType, void* message
     if (!connection_ || eventType != "xcb_generic_event_t")
         return false;
     auto* event = static_cast<xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
+    const std::uint8_t type = event->response_type & 0x7f;
+    if (xkbFirstEvent_ != 0 && type == xkbFirstEvent_) {
+        // Every keyboard-extension event shares one type; the kind follows it.
+        const auto* xkb = reinterpret_cast<xcb_xkb_indicator_state_notify_event_t*>(event);
+        if (xkb->xkbType == XCB_XKB_INDICATOR_STATE_NOTIFY)
+            emit IndicatorsChanged();
+        return false; // Qt follows the keyboard through these events too
+    }
+    if (type != XCB_KEY_PRESS)
         return false;
     auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
     if (std::find(roots_.begin(), roots_.end(), press->event) == roots_.end())
@@ -272,6 +280,27 @@ bool GlobalHotkeys::IndicatorOn(std::string_view name) {
     if (!c || !UseXkb(c))
         return false;
     return NamedIndicator(c, name).value_or(false);
+}
+
+// Selects only the indicator-state events: the selection of other kinds,
+// which Qt makes on the same connection, stays as it is.
+bool GlobalHotkeys::WatchIndicators() {
+    if (!connection_ || !UseXkb(connection_))
+        return false;
+    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection_, &xcb_xkb_id);
+    if (!xkb || !xkb->present)
+        return false;
+    const std::uint16_t kinds = XCB_XKB_EVENT_TYPE_INDICATOR_STATE_NOTIFY;
+    xcb_xkb_select_events_details_t details{};
+    xcb_generic_error_t* error = xcb_request_check(
+        connection_, xcb_xkb_select_events_aux_checked(connection_, XCB_XKB_ID_USE_CORE_KBD, kinds,
+                                                       0, kinds, 0, 0, &details));
+    if (error) {
+        std::free(error);
+        return false;
+    }
+    xkbFirstEvent_ = xkb->first_event;
+    return true;
 }
 
 bool GlobalHotkeys::ScrollLockOn() {

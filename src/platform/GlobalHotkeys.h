@@ -41,12 +41,18 @@ public:
     // Whether the keyboard's indicator of this name ("Num Lock", "Caps
     // Lock", ...) is lit; false when there is no such indicator or display.
     static bool IndicatorOn(std::string_view name);
+    // Asks the X server to report changes of the keyboard's indicators
+    // (Scroll Lock among them) as they happen; each emits IndicatorsChanged.
+    // False without an X11 display that has the keyboard extension.
+    bool WatchIndicators();
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 signals:
     // A grabbed combination was pressed (each auto-repeated press too).
     void Activated(int id);
+    // An indicator of the keyboard went on or off (after WatchIndicators).
+    void IndicatorsChanged();
 
 private:
     struct Grab {
@@ -62,6 +68,7 @@ private:
     std::uint16_t altMask_ = 0;
     std::vector<std::uint16_t> lockMasks_;
     std::uint16_t allLocks_ = 0;
+    std::uint8_t xkbFirstEvent_ = 0; // 0: indicators not watched
 };
 
 } // namespace zeb

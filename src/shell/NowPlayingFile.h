@@ -1,6 +1,6 @@
-// The now-playing file: a one-line text file rewritten every second with a
-// line such as "Now playing: %T", for web pages, chat scripts and status bars
-// that show what the player plays.
+// The now-playing file: a one-line text file with a line such as "Now
+// playing: %T", rewritten every second while the player plays, for web pages,
+// chat scripts and status bars that show what the player plays.
 #pragma once
 
 #include "shell/MainWndSettings.h"

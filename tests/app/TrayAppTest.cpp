@@ -1,8 +1,8 @@
 // The tray program without a tray (offscreen): start-up from the saved
 // list, the exit sequence's files, hotkey actions, the playlist window, the
 // remote window following its setting, the hotkey dialog switching hotkeys
-// off, the information window, the advanced settings changing the CD drive
-// and the minibar.
+// off, the information window, the advanced settings changing the CD drive,
+// the minibar and the resting now-playing file following changed lines.
 #include "app/TrayApp.h"
 
 #include "cd/CdImage.h"
@@ -443,6 +443,27 @@ TEST_F(TrayAppTest, TheAdvancedSettingsMoveCdModeToAnotherDrive) {
     app.Shutdown();
     EXPECT_EQ(Ini("CDLetter"), second);
     ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// Stopped, the now-playing file is written once and its timer rests; lines
+// changed in the now-playing dialog (which writes the settings at once) reach
+// the file even when the advanced settings are then cancelled.
+TEST_F(TrayAppTest, TheRestingNowPlayingFileFollowsChangedLines) {
+    TrayApp app(options_);
+    app.Start();
+    const std::string file = dir_.File("np.txt");
+    auto fileStartsWith = [&](const std::string& text) {
+        return QTest::qWaitFor([&] { return test::ReadFile(file).rfind(text, 0) == 0; }, 20000);
+    };
+    ASSERT_TRUE(fileStartsWith("Now stopped: "));
+
+    app.DoCommand(ID_ADVANCED_SETTINGS);
+    ASSERT_EQ(AdvancedSettingsShown().size(), 1u);
+    QPointer<AdvancedSettingsDialog> dialog = AdvancedSettingsShown().front();
+    app.Wnd().W2Fstop = "Resting: %T";
+    FindControl<QAbstractButton>(dialog, IDCANCEL)->click();
+    EXPECT_TRUE(fileStartsWith("Resting: "));
+    app.Shutdown();
 }
 
 } // namespace

@@ -1,0 +1,136 @@
+// What the tray program follows without asking every so often: the mixer
+// through its change notifications, Scroll Lock through the keyboard's
+// indicator events, and the status and now-playing timers, which run only
+// while there is something to show. An idle player does not wake up.
+#include "app/TrayApp.h"
+#include "shell/HotkeyTable.h"
+#include "system/Mpris.h"
+
+#include <QSocketNotifier>
+
+namespace zeb {
+
+// ------------------------------------------------------------------ timers
+
+// The status refresh runs while playing (in CD mode while the disc plays
+// or is paused); it stops itself at its first tick after that.
+bool TrayApp::StatusNeedsRefresh() const {
+    if (wnd_->InCdMode())
+        return wnd_->Cd().State() != CdController::Stopped;
+    return wnd_->Player().GetState() == CMpegPlayer::Playing;
+}
+
+bool TrayApp::PlayingForNowPlaying() const {
+    if (wnd_->InCdMode())
+        return wnd_->Cd().State() == CdController::Playing;
+    return wnd_->Player().GetState() == CMpegPlayer::Playing;
+}
+
+// Every change of what the displays or the now-playing file show passes
+// through UpdateStatus, which comes here: the timers start as needed.
+void TrayApp::FollowPlayState() {
+    if (shutDown_ || !wnd_)
+        return;
+    if (StatusNeedsRefresh() && !statusTimer_.isActive())
+        statusTimer_.start();
+    if (wnd_->W2Fenabled == 1 && !nowPlayingTimer_.isActive())
+        nowPlayingTimer_.start();
+}
+
+void TrayApp::OnStatusTimer() {
+    if (!wnd_)
+        return;
+    if (mixerNotifiers_.empty())
+        FollowMixerLevel(); // a mixer that cannot announce changes is asked
+    if (!StatusNeedsRefresh()) {
+        statusTimer_.stop();
+        return;
+    }
+    UpdateStatus(false);
+}
+
+// While playing the file is rewritten every second. Paused or stopped its
+// line stays as it is until a command changes something, so once written
+// the timer rests until UpdateStatus starts it again. A file that cannot be
+// written is tried again on the next tick.
+void TrayApp::OnNowPlayingTimer() {
+    if (wnd_->W2Fenabled != 1 || wnd_->W2Ffile.empty()) {
+        nowPlayingTimer_.stop();
+        return;
+    }
+    if (WriteNowPlayingFile(false) && !PlayingForNowPlaying())
+        nowPlayingTimer_.stop();
+}
+
+// ------------------------------------------------------------------ mixer
+
+// The mixer is opened on the output's line with its change notifications
+// watched: a volume moved by the desktop reaches the player when it moves.
+void TrayApp::OpenMixer() {
+    CloseMixer();
+    mixer_.Open(false, wnd_->MDevice);
+    wnd_->SetMixer(&mixer_);
+    for (int fd : mixer_.EventDescriptors()) {
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, &TrayApp::OnMixerEvent);
+        mixerNotifiers_.push_back(notifier);
+    }
+}
+
+void TrayApp::CloseMixer() {
+    StopWatchingMixer();
+    if (wnd_)
+        wnd_->SetMixer(nullptr);
+    mixer_.Close();
+}
+
+void TrayApp::StopWatchingMixer() {
+    for (QSocketNotifier* notifier : mixerNotifiers_)
+        delete notifier;
+    mixerNotifiers_.clear();
+}
+
+// A mixer whose card or sound server went away keeps its descriptors
+// readable: they are let go rather than taken up over and over.
+void TrayApp::OnMixerEvent() {
+    if (!mixer_.HandleEvents()) {
+        StopWatchingMixer();
+        return;
+    }
+    FollowMixerLevel();
+}
+
+// The desktop's volume changes reach the media-player interface.
+void TrayApp::FollowMixerLevel() {
+    if (wnd_ && wnd_->FollowMixer() && mpris_)
+        mpris_->NotifyChanged();
+}
+
+// ------------------------------------------------------------------ Scroll Lock
+
+// Hotkeys are registered only while Scroll Lock is off. The indicator's
+// changes are watched before its state is read, so none is missed.
+void TrayApp::StartHotkeys() {
+    connect(&hotkeys_, &GlobalHotkeys::Activated, this, &TrayApp::OnHotkey);
+    connect(&hotkeys_, &GlobalHotkeys::IndicatorsChanged, this, &TrayApp::FollowScrollLock,
+            Qt::QueuedConnection);
+    hotkeys_.WatchIndicators();
+    scrollLock_ = GlobalHotkeys::ScrollLockOn();
+    if (!scrollLock_)
+        RegisterAllHotkeys(hotkeys_, *wnd_);
+}
+
+void TrayApp::FollowScrollLock() {
+    if (shutDown_ || !wnd_)
+        return;
+    bool on = GlobalHotkeys::ScrollLockOn();
+    if (on == scrollLock_)
+        return;
+    scrollLock_ = on;
+    if (on)
+        UnregisterAllHotkeys(hotkeys_);
+    else
+        RegisterAllHotkeys(hotkeys_, *wnd_);
+}
+
+} // namespace zeb
