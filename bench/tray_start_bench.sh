@@ -20,7 +20,20 @@ export XDG_RUNTIME_DIR="$work/run"
 cp "$ZEB" "$work/zeb"
 section="Preferences - $(id -un)"
 
-now_ms() { date +%s%3N; }
+now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+
+# Polls for the docked icon every <interval> seconds, for at most 30 s.
+wait_docked() { # <interval>
+    local deadline=$(($(now_ms) + 30000))
+    until zeb_icon_docked; do
+        if [ "$(now_ms)" -ge "$deadline" ]; then
+            echo "the icon did not dock within 30 s" >&2
+            kill -KILL "$pid"
+            exit 1
+        fi
+        sleep "$1"
+    done
+}
 
 # Start to docked, with an empty list; the first run warms the file cache.
 times=()
@@ -29,7 +42,7 @@ for run in $(seq 0 "$RUNS"); do
     start=$(now_ms)
     "$work/zeb" >/dev/null 2>&1 &
     pid=$!
-    until zeb_icon_docked; do sleep 0.005; done
+    wait_docked 0.005
     end=$(now_ms)
     kill -TERM "$pid"
     wait "$pid"
@@ -41,7 +54,7 @@ echo "start to docked (ms), $RUNS runs: $(echo $sorted) ; median $(echo "$sorted
 # A 5000-entry list of real files (hard links to one file), not playing.
 mkdir -p "$work/music"
 {
-    echo "[$section]"
+    echo "[$(id -un)]" # the user list's section is the user's name
     for i in $(seq -w 1 5000); do
         ln "$MP3" "$work/music/track$i.mp3"
         echo "$work/music/track$i.mp3"
@@ -50,7 +63,7 @@ mkdir -p "$work/music"
 printf '[%s]\nAutoPlay=0\nCurrentInPlaylist=0\n' "$section" >"$work/zeb.ini"
 "$work/zeb" >/dev/null 2>&1 &
 pid=$!
-until zeb_icon_docked; do sleep 0.05; done
+wait_docked 0.05
 sleep 8 # the info scanner reads every entry once, then the program idles
 rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
 echo "idle resident memory with 5000 entries: $((rss / 1024)) MiB ($rss kB)"
