@@ -16,12 +16,7 @@ trap session_stop_all EXIT
 
 session_start_display || exit 1
 session_start_tray || exit 1
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-bench.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
+zeb_workspace bench "$ZEB" || exit 1
 socket="$work/run/zeb/ZEBAppClass"
 
 # 100 folders of 100 files (hard links to one file), all listed.

@@ -13,12 +13,7 @@ trap session_stop_all EXIT
 session_start_display || exit 1
 session_start_wm || exit 1
 session_start_tray || exit 1
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-bench.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
+zeb_workspace bench "$ZEB" || exit 1
 
 xterm -T bench-term -geometry 100x30+200+200 -e sleep 100000 >/dev/null 2>&1 &
 SESSION_PIDS+=($!)

@@ -15,16 +15,11 @@ session_start_display || exit 1
 session_start_wm || exit 1
 session_start_tray || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-automation.XXXXXX")
-SESSION_DIRS+=("$work")
+zeb_workspace automation "$ZEB" || exit 1
 mkdir -p "$ARTIFACTS"
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
 endpoint="$XDG_RUNTIME_DIR/zeb/ZEBAppClass"
-cp "$ZEB" "$work/zeb"
 ini="$work/zeb.ini"
 list="$work/zeb.m3u"
-section="Preferences - $(id -un)"
 watched="$work/watched"
 mkdir -p "$watched/sub"
 cp "$MP3" "$watched/kept.mp3"

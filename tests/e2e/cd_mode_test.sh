@@ -19,14 +19,9 @@ trap session_stop_all EXIT
 session_start_display || exit 1
 session_start_tray || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-cd-mode.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$ARTIFACTS" "$work/run" "$work/out" "$work/disc" "$work/config/zeb"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+zeb_workspace cd-mode "$ZEB" || exit 1
+mkdir -p "$ARTIFACTS" "$work/out" "$work/disc" "$work/config/zeb"
 export XDG_CONFIG_HOME="$work/config"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
 out="$work/out"
 titles="$XDG_CONFIG_HOME/zeb/CDPLAYER.INI"
 

@@ -17,24 +17,14 @@ session_start_wm || exit 1
 session_start_tray || exit 1
 session_start_sound || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-file-operations.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$ARTIFACTS" "$work/music" "$work/target" "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+zeb_workspace file-operations "$ZEB" || exit 1
+mkdir -p "$ARTIFACTS" "$work/music" "$work/target"
 export XDG_DATA_HOME="$work/data"
 endpoint="$XDG_RUNTIME_DIR/zeb/ZEBAppClass"
-cp "$ZEB" "$work/zeb"
 user=$(id -un)
-section="Preferences - $user"
 
-make_track() { # <file> <seconds> <artist> <title>
-    ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=$2" -ac 2 \
-        -c:a libmp3lame -b:a 128k -write_id3v1 1 \
-        -metadata artist="$3" -metadata title="$4" "$1"
-}
-make_track "$work/music/a.mp3" 70 "AC/DC" Alpha || exit 1
-make_track "$work/music/b.mp3" 130 "Band" "What?" || exit 1
+make_tone_mp3 "$work/music/a.mp3" 70 "AC/DC" Alpha || exit 1
+make_tone_mp3 "$work/music/b.mp3" 130 "Band" "What?" || exit 1
 # Two large files, so that the copy has data to move.
 for name in c-big d-big; do
     cp "$work/music/a.mp3" "$work/music/$name.mp3"

@@ -18,14 +18,8 @@ session_start_tray || exit 1
 session_start_sound || exit 1
 SOUND_SERVER_PID=${SESSION_PIDS[-1]}
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-idle.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
-ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=20" -ac 2 -c:a libmp3lame \
-    -b:a 128k "$work/Artist_-_One.mp3" || exit 1
+zeb_workspace idle "$ZEB" || exit 1
+make_tone_mp3 "$work/Artist_-_One.mp3" 20 || exit 1
 # Stopped after start, Play/Pause on Control+Alt+P (VK 0x50, modifiers 2 + 1).
 cat >"$work/zeb.ini" <<INI
 [$section]

@@ -25,6 +25,27 @@ quiet_for() { # <seconds on an idle machine>
     sleep "$(awk -v s="$1" -v p="${ZEB_TEST_PATIENCE:-4}" 'BEGIN { printf "%.2f", s * p / 2 }')"
 }
 
+# A private folder for one run of the program, removed at exit: $work holds
+# the runtime folder (exported as XDG_RUNTIME_DIR) and a copy of the program
+# as $work/zeb; $section is the INI section the program reads for this user.
+zeb_workspace() { # <name> <program>
+    work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-$1.XXXXXX") || return 1
+    SESSION_DIRS+=("$work")
+    mkdir -m 700 "$work/run" || return 1
+    export XDG_RUNTIME_DIR="$work/run"
+    cp "$2" "$work/zeb" || return 1
+    section="Preferences - $(id -un)"
+}
+
+# A 440 Hz stereo tone encoded at 128 kbit/s, with an ID3v1 tag when an
+# artist and a title are given.
+make_tone_mp3() { # <file> <seconds> [<artist> <title>]
+    local tags=()
+    [ $# -ge 4 ] && tags=(-write_id3v1 1 -metadata artist="$3" -metadata title="$4")
+    ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=$2" -ac 2 \
+        -c:a libmp3lame -b:a 128k "${tags[@]}" "$1"
+}
+
 finish() {
     session_stop_all
     echo "$E2E_PASSED passed, $E2E_FAILED failed"

@@ -21,17 +21,10 @@ session_start_wm || exit 1
 session_start_tray || exit 1
 session_start_sound || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-minibar.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$ARTIFACTS" "$work/music" "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+zeb_workspace minibar "$ZEB" || exit 1
+mkdir -p "$ARTIFACTS" "$work/music"
 endpoint="$XDG_RUNTIME_DIR/zeb/ZEBAppClass"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
-ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=600" -ac 2 -c:a libmp3lame \
-    -b:a 128k -write_id3v1 1 -metadata artist="Artist" -metadata title="Minibar Tune" \
-    "$work/music/tune.mp3" || exit 1
+make_tone_mp3 "$work/music/tune.mp3" 600 Artist "Minibar Tune" || exit 1
 printf '[%s]\nDockMinibar=1\nLanguage=0\n' "$section" >"$work/zeb.ini"
 
 ZEB_PID=

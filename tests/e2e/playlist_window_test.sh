@@ -18,27 +18,17 @@ session_start_wm || exit 1
 session_start_tray || exit 1
 session_start_sound || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-playlist-window.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$ARTIFACTS" "$work/music" "$work/extra" "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+zeb_workspace playlist-window "$ZEB" || exit 1
+mkdir -p "$ARTIFACTS" "$work/music" "$work/extra"
 endpoint="$XDG_RUNTIME_DIR/zeb/ZEBAppClass"
-cp "$ZEB" "$work/zeb"
 user=$(id -un)
-section="Preferences - $user"
 
 # Tracks whose lengths tell them apart in the window's title sums.
-make_track() { # <file> <seconds> <artist> <title>
-    ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=$2" -ac 2 \
-        -c:a libmp3lame -b:a 128k -write_id3v1 1 \
-        -metadata artist="$3" -metadata title="$4" "$1"
-}
-make_track "$work/music/a.mp3" 70 "Artist A" Alpha || exit 1
-make_track "$work/music/b.mp3" 130 "Artist B" Bravo || exit 1
-make_track "$work/music/c.mp3" 250 "Artist C" Charlie || exit 1
-make_track "$work/music/d.mp3" 490 "Artist D" Delta || exit 1
-make_track "$work/extra/e.mp3" 970 "Artist E" Echo || exit 1
+make_tone_mp3 "$work/music/a.mp3" 70 "Artist A" Alpha || exit 1
+make_tone_mp3 "$work/music/b.mp3" 130 "Artist B" Bravo || exit 1
+make_tone_mp3 "$work/music/c.mp3" 250 "Artist C" Charlie || exit 1
+make_tone_mp3 "$work/music/d.mp3" 490 "Artist D" Delta || exit 1
+make_tone_mp3 "$work/extra/e.mp3" 970 "Artist E" Echo || exit 1
 
 ZEB_PID=
 start_zeb() { # [args...]

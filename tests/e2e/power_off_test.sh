@@ -16,14 +16,9 @@ PYTHON=/usr/bin/python3
 session_start_display || exit 1
 session_start_tray || exit 1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-power-off.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$ARTIFACTS" "$work/run" "$work/out" "$work/config"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
+zeb_workspace power-off "$ZEB" || exit 1
+mkdir -p "$ARTIFACTS" "$work/out" "$work/config"
 export XDG_CONFIG_HOME="$work/config"
-cp "$ZEB" "$work/zeb"
-section="Preferences - $(id -un)"
 out="$work/out"
 
 # A bus of our own stands in for the system bus, with the mock logind on it.

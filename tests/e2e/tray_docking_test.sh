@@ -13,11 +13,7 @@ trap session_stop_all EXIT
 
 session_start_display || exit 1
 session_start_tray || exit 1
-work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-docking.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-cp "$ZEB" "$work/zeb"
+zeb_workspace docking "$ZEB" || exit 1
 
 slot_width() { # <icon window>: the width of the slot the host gave it
     local parent
