@@ -8,12 +8,12 @@
 #include "ui/DialogControls.h"
 #include "ui/NowPlayingDialog.h"
 #include "ui/OpenDialogs.h"
+#include "ui/OwnFileDialog.h"
 #include "ui/TemplateMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -40,29 +40,8 @@ constexpr int kMaxGapMs = 10000;
 constexpr int kTopLevel = 4; // sliders run 0..4
 constexpr const char* kDefaultOutputName = "Wave Mapper";
 
-QString NativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string StdPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 int Flag(const QCheckBox* box) {
     return box->isChecked() ? 1 : 0;
-}
-
-// Runs a file dialog of our own (not the desktop's) modally; its first
-// selection when accepted. The dialog may go while it runs, with its parent.
-QString RunFileDialog(QFileDialog* raw) {
-    QPointer<QFileDialog> dialog(raw);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    const int result = dialog->exec();
-    QString chosen;
-    if (dialog && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
-        chosen = dialog->selectedFiles().first();
-    delete dialog;
-    return chosen;
 }
 
 // A label leading to the control it stands beside.
@@ -400,7 +379,7 @@ void AdvancedSettingsDialog::ChooseWavFolder() {
     if (!start.isEmpty())
         dialog->setDirectory(start);
     QPointer<AdvancedSettingsDialog> self(this);
-    QString folder = RunFileDialog(dialog);
+    QString folder = RunOwnFileDialogForOne(dialog);
     if (!self) // closed with the program while the browser ran
         return;
     if (folder.isEmpty()) {
@@ -437,7 +416,7 @@ void AdvancedSettingsDialog::RunSkinCommand(int command) {
         dialog->setNameFilters(NameFiltersFromFilterString(UiString(language_, IDS_FILTER_SKINS)));
         dialog->setDirectory(QCoreApplication::applicationDirPath());
         QPointer<AdvancedSettingsDialog> self(this);
-        const QString skin = RunFileDialog(dialog);
+        const QString skin = RunOwnFileDialogForOne(dialog);
         if (!self || skin.isEmpty())
             return;
         settings_.CurrentSkin = StdPath(skin);

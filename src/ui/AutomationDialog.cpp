@@ -5,16 +5,15 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "ui/DialogControls.h"
+#include "ui/OwnFileDialog.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
@@ -31,31 +30,17 @@ constexpr int kArrowsLast = 60;
 constexpr int kLongestPeriod = 9999;
 constexpr int kFolderListScrollWidth = 500;
 
-QString NativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string StdPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 int Flag(const QCheckBox* box) {
     return box->isChecked() ? 1 : 0;
 }
 
 // A folder dialog of our own, showing folders only; empty when cancelled.
 std::string AskForFolder(QWidget* parent, int language) {
-    QPointer<QFileDialog> dialog(new QFileDialog(parent));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto* dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setWindowTitle(FromUtf8(UiString(language, IDS_CHOOSE_FOLDER_TO_OPEN)));
-    const int result = dialog->exec();
-    std::string chosen;
-    if (dialog && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
-        chosen = StdPath(dialog->selectedFiles().first());
-    delete dialog;
-    return chosen;
+    return StdPath(RunOwnFileDialogForOne(dialog));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "ui/AboutBox.h"
 #include "ui/DialogControls.h"
 #include "ui/FileProgressWindow.h"
+#include "ui/OwnFileDialog.h"
 #include "ui/RenameDialog.h"
 
 #include <QFileDialog>
@@ -17,22 +18,16 @@ namespace zeb {
 namespace {
 
 std::string ChooseTargetFolder(QWidget* parent, const CMainWnd& wnd) {
-    QPointer<QFileDialog> dialog = new QFileDialog(parent);
+    auto* dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setWindowTitle(FromUtf8(UiString(wnd.Language, IDS_CHOOSE_TARGET_FOLDER)));
     std::string start = wnd.InitDir;
     while (start.size() > 1 && start.back() == '/')
         start.pop_back();
     if (!start.empty())
-        dialog->setDirectory(FromUtf8(start));
-    const int result = dialog->exec();
-    std::string chosen;
-    if (dialog && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
-        chosen = dialog->selectedFiles().first().toStdString();
-    delete dialog;
-    return chosen;
+        dialog->setDirectory(NativePath(start));
+    return StdPath(RunOwnFileDialogForOne(dialog));
 }
 
 // A copy or move still runs: the file commands wait for it, so that two

@@ -4,10 +4,10 @@
 #include "resources/LanguageResources.h"
 #include "resources/ResourceIds.h"
 #include "ui/DialogControls.h"
+#include "ui/OwnFileDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -17,18 +17,6 @@
 #include <QVBoxLayout>
 
 namespace zeb {
-
-namespace {
-
-QString NativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string StdPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-} // namespace
 
 NowPlayingDialog::NowPlayingDialog(MainWndSettings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
@@ -115,20 +103,17 @@ void NowPlayingDialog::accept() {
 }
 
 void NowPlayingDialog::Browse() {
-    // Our own dialog rather than the desktop's, so it behaves alike everywhere.
-    QPointer<QFileDialog> dialog = new QFileDialog(this);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto* dialog = new QFileDialog(this);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDefaultSuffix(QStringLiteral("txt"));
     dialog->setNameFilters({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
     if (!file_->text().isEmpty())
         dialog->selectFile(file_->text());
-    int result = dialog->exec();
-    // The dialog may be gone when its parent went away while it ran.
-    if (dialog && result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
-        file_->setText(dialog->selectedFiles().first());
-    delete dialog;
+    QPointer<NowPlayingDialog> self(this);
+    const QString chosen = RunOwnFileDialogForOne(dialog);
+    if (self && !chosen.isEmpty())
+        file_->setText(chosen);
 }
 
 } // namespace zeb

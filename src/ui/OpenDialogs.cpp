@@ -7,9 +7,9 @@
 #include "resources/StringTable.h"
 #include "shell/MainWnd.h"
 #include "ui/DialogControls.h"
+#include "ui/OwnFileDialog.h"
 
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,14 +50,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     }
 }
 
-QString NativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string StdPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // Clears a flag when the dialog that set it is gone, however it went.
 class FlagScope {
 public:
@@ -76,18 +68,6 @@ QFileDialog* NewFileDialog(QWidget* parent) {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     return dialog;
-}
-
-// Runs a file dialog modally; its selection when accepted, else nothing.
-// The dialog may be destroyed while it runs (its parent going away).
-QStringList RunFileDialog(QFileDialog* raw) {
-    QPointer<QFileDialog> dialog(raw);
-    int result = dialog->exec();
-    QStringList chosen;
-    if (dialog && result == QDialog::Accepted)
-        chosen = dialog->selectedFiles();
-    delete dialog;
-    return chosen;
 }
 
 } // namespace
@@ -121,7 +101,7 @@ std::vector<std::string> ChooseFilesToOpen(QWidget* parent, const CMainWnd& wnd)
     if (!wnd.InitDir.empty())
         dialog->setDirectory(NativePath(wnd.InitDir));
     std::vector<std::string> paths;
-    for (const QString& file : RunFileDialog(dialog))
+    for (const QString& file : RunOwnFileDialog(dialog))
         paths.push_back(StdPath(file));
     return paths;
 }
@@ -136,7 +116,7 @@ std::string ChooseFolderToOpen(QWidget* parent, const CMainWnd& wnd) {
         start.pop_back();
     if (!start.empty())
         dialog->setDirectory(NativePath(start));
-    QStringList chosen = RunFileDialog(dialog);
+    QStringList chosen = RunOwnFileDialog(dialog);
     return chosen.isEmpty() ? std::string() : StdPath(chosen.first());
 }
 
