@@ -81,6 +81,9 @@ MprisTrack MainWndMprisPlayer::Track() const {
 int MainWndMprisPlayer::VolumePercent() const {
     return wnd_.Volume();
 }
+int MainWndMprisPlayer::ReadVolumePercent() {
+    return wnd_.ReadVolume();
+}
 void MainWndMprisPlayer::SetVolumePercent(int percent) {
     wnd_.SetVolume(percent);
 }

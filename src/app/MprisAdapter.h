@@ -29,6 +29,7 @@ public:
     Status PlaybackStatus() const override;
     MprisTrack Track() const override;
     int VolumePercent() const override;
+    int ReadVolumePercent() override;
     void SetVolumePercent(int percent) override;
     int64_t PositionUs() const override;
     // The engine seeks by whole percents of the track.

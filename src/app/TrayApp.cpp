@@ -93,7 +93,8 @@ void TrayApp::Start() {
     wnd_->Player().SetPriority(wnd_->Priority);
     LoadImages();
     // The icon is asked for first: the host docks it while the rest of the
-    // start-up (hotkey grabs, the info cache, the mixer, the list) runs.
+    // start-up (hotkey grabs, the info cache, the list) runs. The mixer waits
+    // until something needs the volume (NeedMixer).
     mainWindow_ = std::make_unique<QWidget>();
     mainWindow_->setWindowTitle("ZEB");
     mainWindow_->winId(); // exists unmapped, so tools can read its title
@@ -110,7 +111,6 @@ void TrayApp::Start() {
     ApplyEqualizer(*wnd_, wnd_->Player().Equalizer());
     wnd_->Model().LoadInfoCache(options_.files.infoCachePath);
 
-    OpenMixer();
     if (startCd) {
         wnd_->LoadUserList(options_.files.userListPath, options_.section, true);
         wnd_->EnterCdMode(options_.commandLine.cd);
@@ -675,7 +675,7 @@ void TrayApp::CloseInfoWindow() {
 // The disc is read digitally and played through the sound output, so the
 // output's line carries its volume in both modes; the mixer is opened anew.
 void TrayApp::CdModeChanged(bool cdMode) {
-    OpenMixer();
+    ReopenMixer();
     SwapMinibar(cdMode);
     if (cdMode) {
         CloseInfoWindow();

@@ -105,6 +105,7 @@ public:
     void CloseInfoWindow() override;
     bool ToolWindowOpen(int commandId) const override;
     void CdModeChanged(bool cdMode) override;
+    void NeedMixer() override;
 
     // The playlist window while it is open, else nullptr.
     PlaylistWindow* PlaylistWindowShown() const { return playlistWindow_; }
@@ -281,6 +282,8 @@ private:
     void OnNowPlayingTimer();
     // Opens the output's mixer line and watches its change notifications.
     void OpenMixer();
+    // Opens it anew on another line or device, if it is open.
+    void ReopenMixer();
     void CloseMixer();
     void StopWatchingMixer();
     void OnMixerEvent();
@@ -288,6 +291,7 @@ private:
     void StartHotkeys();
     void FollowScrollLock();
     std::vector<QSocketNotifier*> mixerNotifiers_;
+    bool mixerOpened_ = false;
     // ---------------------------------------------------------- end of watchers
 };
 

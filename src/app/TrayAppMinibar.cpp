@@ -20,6 +20,7 @@ void TrayApp::ToggleMinibar(bool /*cdMinibar*/) {
 }
 
 void TrayApp::OpenMinibar(bool cd) {
+    NeedMixer(); // the bar shows the volume
     if (minibar_)
         return;
     MinibarHost host;

@@ -63,7 +63,7 @@ void TrayApp::ChangeCdDrive(const std::string& drive) {
 void TrayApp::ApplyAdvancedSettings(const MainWndSettings& before) {
     // The output's line carries the volume in both modes (see CdModeChanged).
     if (wnd_->MDevice != before.MDevice)
-        OpenMixer();
+        ReopenMixer();
     ApplyProcessPriority();
     wnd_->Player().SetPriority(wnd_->Priority);
     FollowRemoteSetting();

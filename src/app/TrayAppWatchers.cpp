@@ -31,8 +31,11 @@ bool TrayApp::PlayingForNowPlaying() const {
 void TrayApp::FollowPlayState() {
     if (shutDown_ || !wnd_)
         return;
-    if (StatusNeedsRefresh() && !statusTimer_.isActive())
-        statusTimer_.start();
+    if (StatusNeedsRefresh()) {
+        NeedMixer();
+        if (!statusTimer_.isActive())
+            statusTimer_.start();
+    }
     if (wnd_->W2Fenabled == 1 && !nowPlayingTimer_.isActive())
         nowPlayingTimer_.start();
 }
@@ -64,10 +67,36 @@ void TrayApp::OnNowPlayingTimer() {
 
 // ------------------------------------------------------------------ mixer
 
+// The mixer is opened when something first needs the volume: playback, a
+// volume command, the minibar, or a media-player client asking for it.
+// Opening it connects to the sound server, which loads that server's client
+// libraries and starts a thread; a player that only waits in the tray does
+// without them. Once open it stays open, so changes keep arriving.
+void TrayApp::NeedMixer() {
+    if (mixerOpened_ || shutDown_ || !wnd_)
+        return;
+    OpenMixer();
+    // The level just read reaches media-player listeners; posted, as the
+    // request may come from inside a media-player property read.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (mpris_)
+                mpris_->NotifyChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void TrayApp::ReopenMixer() {
+    if (mixerOpened_)
+        OpenMixer();
+}
+
 // The mixer is opened on the output's line with its change notifications
 // watched: a volume moved by the desktop reaches the player when it moves.
 void TrayApp::OpenMixer() {
     CloseMixer();
+    mixerOpened_ = true;
     mixer_.Open(false, wnd_->MDevice);
     wnd_->SetMixer(&mixer_);
     for (int fd : mixer_.EventDescriptors()) {

@@ -4,10 +4,11 @@
 // and its start-up. The functions below stand in for the ones the program
 // calls and pass each call on to the library, which is loaded on first use.
 // Without the library every call fails as libcurl's own calls fail.
+#include "engine/LibraryOnDemand.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <mutex>
 
 namespace {
@@ -31,33 +32,27 @@ struct CurlFunctions {
     CURLMcode (*multiCleanup)(CURLM*) = nullptr;
 };
 
-template <typename F>
-bool Resolve(void* library, const char* name, F& function) {
-    function = reinterpret_cast<F>(::dlsym(library, name));
-    return function != nullptr;
-}
+using zeb::ResolveFunction;
 
 CurlFunctions LoadLibrary() {
     CurlFunctions f;
-    void* library = ::dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "zeb: network addresses cannot be opened: %s\n", ::dlerror());
+    void* library = zeb::OpenLibraryOnDemand(kLibraryName, "network addresses cannot be opened");
+    if (!library)
         return f;
-    }
-    const bool all = Resolve(library, "curl_global_init", f.globalInit) &&
-                     Resolve(library, "curl_easy_init", f.easyInit) &&
-                     Resolve(library, "curl_easy_setopt", f.easySetopt) &&
-                     Resolve(library, "curl_easy_getinfo", f.easyGetinfo) &&
-                     Resolve(library, "curl_easy_pause", f.easyPause) &&
-                     Resolve(library, "curl_easy_cleanup", f.easyCleanup) &&
-                     Resolve(library, "curl_multi_init", f.multiInit) &&
-                     Resolve(library, "curl_multi_add_handle", f.multiAddHandle) &&
-                     Resolve(library, "curl_multi_remove_handle", f.multiRemoveHandle) &&
-                     Resolve(library, "curl_multi_perform", f.multiPerform) &&
-                     Resolve(library, "curl_multi_poll", f.multiPoll) &&
-                     Resolve(library, "curl_multi_wakeup", f.multiWakeup) &&
-                     Resolve(library, "curl_multi_info_read", f.multiInfoRead) &&
-                     Resolve(library, "curl_multi_cleanup", f.multiCleanup);
+    const bool all = ResolveFunction(library, "curl_global_init", f.globalInit) &&
+                     ResolveFunction(library, "curl_easy_init", f.easyInit) &&
+                     ResolveFunction(library, "curl_easy_setopt", f.easySetopt) &&
+                     ResolveFunction(library, "curl_easy_getinfo", f.easyGetinfo) &&
+                     ResolveFunction(library, "curl_easy_pause", f.easyPause) &&
+                     ResolveFunction(library, "curl_easy_cleanup", f.easyCleanup) &&
+                     ResolveFunction(library, "curl_multi_init", f.multiInit) &&
+                     ResolveFunction(library, "curl_multi_add_handle", f.multiAddHandle) &&
+                     ResolveFunction(library, "curl_multi_remove_handle", f.multiRemoveHandle) &&
+                     ResolveFunction(library, "curl_multi_perform", f.multiPerform) &&
+                     ResolveFunction(library, "curl_multi_poll", f.multiPoll) &&
+                     ResolveFunction(library, "curl_multi_wakeup", f.multiWakeup) &&
+                     ResolveFunction(library, "curl_multi_info_read", f.multiInfoRead) &&
+                     ResolveFunction(library, "curl_multi_cleanup", f.multiCleanup);
     if (!all) {
         std::fprintf(stderr, "zeb: %s is too old for network addresses\n", kLibraryName);
         return CurlFunctions{};

@@ -245,7 +245,11 @@ public:
     int CurrentIndex() const { return model_.CurrentIndex(); }
     void SetCurrentIndex(int index) { model_.SetCurrentIndex(index); }
     int ShuffleStart() const { return shuffleStart_; }
+    // The volume as last read or set.
     int Volume() const { return volume_; }
+    // The volume for someone who asks for it: the mixer is opened first if
+    // it has not been yet.
+    int ReadVolume();
     bool ExitAfterPlayback() const { return exitAfterPlayback_; }
     bool SwitchOffAfterPlayback() const { return switchOffAfterPlayback_; }
     // The mixer line the volume commands act on; its current level becomes

@@ -53,6 +53,10 @@ public:
     // windows of MP3 mode close on entering, the tray icon and tip reset on
     // leaving.
     virtual void CdModeChanged(bool /*cdMode*/) {}
+    // The volume is about to be read or set: a host that opens its mixer
+    // only when it is first needed opens it now (and hands it over with
+    // CMainWnd::SetMixer).
+    virtual void NeedMixer() {}
     // The hand-over window: started when a file arrived, it ends after 2
     // seconds with CMainWnd::EndHandoverWindow.
     virtual void StartHandoverTimer() {}

@@ -412,7 +412,13 @@ bool CMainWnd::FollowMixer() {
     return changed;
 }
 
+int CMainWnd::ReadVolume() {
+    host_.NeedMixer();
+    return volume_;
+}
+
 void CMainWnd::SetVolume(int volume) {
+    host_.NeedMixer();
     volume_ = std::clamp(volume, 0, 100);
     if (mixer_ && mixer_->IsAvailable()) {
         mixer_->SetPercent(volume_);
@@ -422,6 +428,7 @@ void CMainWnd::SetVolume(int volume) {
 }
 
 void CMainWnd::StepVolume(int delta) {
+    host_.NeedMixer();
     FollowMixer();
     SetVolume(volume_ + delta);
 }

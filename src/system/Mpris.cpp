@@ -209,7 +209,7 @@ public:
     double Rate() const { return 1.0; }
     void SetRate(double) {} // one speed only
     QVariantMap Metadata() const { return object_->Metadata(); }
-    double Volume() const { return object_->Player().VolumePercent() / 100.0; }
+    double Volume() const { return object_->Player().ReadVolumePercent() / 100.0; }
     void SetVolume(double volume) {
         if (std::isnan(volume))
             return;

@@ -34,7 +34,11 @@ public:
 
     virtual Status PlaybackStatus() const = 0;
     virtual MprisTrack Track() const = 0;
+    // The volume as the player last knew it, for its change signals.
     virtual int VolumePercent() const = 0;
+    // The volume for a client that asks for it; the player may have to
+    // read it first.
+    virtual int ReadVolumePercent() { return VolumePercent(); }
     virtual void SetVolumePercent(int percent) = 0;
     virtual int64_t PositionUs() const = 0;
     // Seeks within the current track; only a playing track can seek.

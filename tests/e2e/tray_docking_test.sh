@@ -3,7 +3,9 @@
 # docks in a slot with room for it (never a slot one pixel wide, which shows
 # nothing and takes no clicks), is drawn there, and keeps the window it
 # docked with (no second dock request was needed to be shown). The idle
-# program has loaded neither the network library nor any image-format plugin.
+# program has loaded neither the network library, nor any image-format
+# plugin, nor ALSA and the sound server's client library (the mixer waits
+# until the volume is needed).
 #   tray_docking_test.sh <zeb> [starts]
 set -uo pipefail
 ZEB=$1
@@ -61,4 +63,6 @@ check "the idle program has not loaded the network library" \
     bash -c "! grep -q libcurl '$work/idle.maps'"
 check "the idle program has loaded no image-format plugin" \
     bash -c "! grep -q /imageformats/ '$work/idle.maps'"
+check "the idle program has loaded neither ALSA nor the sound server's client" \
+    bash -c "! grep -q -e libasound -e libpulse '$work/idle.maps'"
 finish
