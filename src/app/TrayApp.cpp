@@ -34,7 +34,6 @@ namespace zeb {
 
 namespace {
 
-constexpr int kStatusTimerMs = 250;
 constexpr int kHandoverWindowMs = 2000;
 constexpr int kNowPlayingTimerMs = 1000;
 // The process priority for HighPriority = 1: above normal desktop programs,
@@ -59,7 +58,7 @@ std::string WhyNothingOpened(const std::string& path) {
 TrayApp::TrayApp(Options options)
     : options_(std::move(options)), ini_(options_.files.iniPath),
       endpoint_([this](const EndpointRequest& request) { return OnEndpointRequest(request); }) {
-    statusTimer_.setInterval(kStatusTimerMs);
+    statusTimer_.setTimerType(Qt::PreciseTimer); // lands just past a second
     connect(&statusTimer_, &QTimer::timeout, this, &TrayApp::OnStatusTimer);
     nowPlayingTimer_.setInterval(kNowPlayingTimerMs);
     connect(&nowPlayingTimer_, &QTimer::timeout, this, &TrayApp::OnNowPlayingTimer);

@@ -274,6 +274,7 @@ private:
     // Nothing wakes the idle program: the timers run only while there is
     // something to show, Scroll Lock and the mixer are followed by events.
     bool StatusNeedsRefresh() const;
+    int NextStatusRefreshMs() const;
     bool PlayingForNowPlaying() const;
     // Starts the status and now-playing timers as the state asks for them;
     // each stops itself once its work is done.

@@ -7,8 +7,18 @@
 #include "system/Mpris.h"
 
 #include <QSocketNotifier>
+#include <algorithm>
 
 namespace zeb {
+
+namespace {
+
+constexpr int kStatusTimerMs = 250;
+// How long after the position's second turns the once-a-second refresh
+// comes, so it finds the new second.
+constexpr int kPastTheSecondMs = 5;
+
+} // namespace
 
 // ------------------------------------------------------------------ timers
 
@@ -26,15 +36,29 @@ bool TrayApp::PlayingForNowPlaying() const {
     return wnd_->Player().GetState() == CMpegPlayer::Playing;
 }
 
+// While an MP3 plays, the tip and the window names change once a second, as
+// the time in them does. Unless a window shows more than that (the
+// minibar's seek bar, the information window's bit rate, the CD displays),
+// the refresh comes once a second, just after the position's second turns,
+// instead of every 250 ms.
+int TrayApp::NextStatusRefreshMs() const {
+    if (wnd_->InCdMode() || minibar_ || infoWindow_)
+        return kStatusTimerMs;
+    const int intoSecond = std::max(0, wnd_->Player().PositionMs()) % 1000;
+    return 1000 - intoSecond + kPastTheSecondMs;
+}
+
 // Every change of what the displays or the now-playing file show passes
-// through UpdateStatus, which comes here: the timers start as needed.
+// through UpdateStatus, which comes here: the timers start as needed. The
+// once-a-second refresh is put on the position's next second each time.
 void TrayApp::FollowPlayState() {
     if (shutDown_ || !wnd_)
         return;
     if (StatusNeedsRefresh()) {
         NeedMixer();
-        if (!statusTimer_.isActive())
-            statusTimer_.start();
+        const int next = NextStatusRefreshMs();
+        if (next != kStatusTimerMs || !statusTimer_.isActive())
+            statusTimer_.start(next);
     }
     if (wnd_->W2Fenabled == 1 && !nowPlayingTimer_.isActive())
         nowPlayingTimer_.start();

@@ -84,6 +84,20 @@ check "a second instance with a file ends" second "$one"
 check "the handed-over file plays: its name shows" wait_window_name "ZEB: One Song"
 check "the tooltip shows number, title and times" \
     wait_window_name '1\. One Song - 00:0[0-9]/00:40'
+# The tip's time is refreshed as the playing position passes each second.
+tip_second() {
+    local w
+    for w in $(xdotool search --class '^zeb$' 2>/dev/null); do
+        xdotool getwindowname "$w" 2>/dev/null
+    done | sed -n 's|^1\. One Song - 00:\([0-9][0-9]\)/00:40$|\1|p' | head -n 1
+}
+first_second=$(tip_second)
+tip_moved_on() {
+    local now
+    now=$(tip_second)
+    [ -n "$now" ] && [ -n "$first_second" ] && [ "$((10#$now))" -gt "$((10#$first_second))" ]
+}
+check "the tooltip's time moves on while the track plays" session_wait_for 50 tip_moved_on
 quiet_for 2.2 # past the hand-over window
 check "a second instance with -a ends" second -a "$two"
 quiet_for 0.5
