@@ -62,10 +62,18 @@ probe_can_grab() {
 }
 zeb_holds_grab() { [ "$(ask_probe "register 1 3 80")" = "register 1 refused" ]; }
 
+# Sets the Scroll Lock indicator through the X server and waits until the
+# probe sees it so.
+scroll_lock_is() { [ "$(ask_probe "indicator Scroll Lock")" = "indicator Scroll Lock $1" ]; }
+set_scroll_lock() { # on|off
+    if [ "$1" = on ]; then xset led named "Scroll Lock"; else xset -led named "Scroll Lock"; fi
+    session_wait_for 50 scroll_lock_is "$1"
+}
+
 check "zeb holds Control+Alt+P" session_wait_for 100 zeb_holds_grab
-xset led named "Scroll Lock"
+check "Scroll Lock goes on" set_scroll_lock on
 check "with Scroll Lock on zeb lets the hotkey go" session_wait_for 100 probe_can_grab
-xset -led named "Scroll Lock"
+check "Scroll Lock goes off" set_scroll_lock off
 check "with Scroll Lock off zeb takes the hotkey again" session_wait_for 100 zeb_holds_grab
 
 # The sound server's volume, as MPRIS reports it, within a percent.
