@@ -11,7 +11,10 @@
 # session bus. Runs are interleaved (idle zeb, playing zeb, mpg123) and the
 # figures are medians over the runs.
 #   bench/process_bench.sh <zeb> [runs | quick]
-# "quick" is one short run for a first look. ZEB_BENCH_MP3 names another
+# "quick" is one short run for a first look. When bench/qt_floor_probe is
+# built beside <zeb>, the resident memory of Qt alone (one window painting
+# the player's icon) is measured too, as the floor under zeb's figure.
+# ZEB_BENCH_MP3 names another
 # MP3 to play (at least the settle time plus the window long),
 # ZEB_BENCH_WINDOW sets the window in seconds (default 12) and
 # ZEB_BENCH_STARTS the number of starts timed (default 4 per run).
@@ -284,6 +287,21 @@ play_run() {
     stop_process "$CURRENT_PID"
 }
 
+# Qt alone: the probe's window shows, settles, and its memory is read.
+FLOOR_PROBE="$(dirname "$ZEB")/bench/qt_floor_probe"
+[ -x "$FLOOR_PROBE" ] || FLOOR_PROBE=
+FLOOR_RSS=()
+floor_shown() { xdotool search --name '^zeb-qt-floor$' >/dev/null 2>&1; }
+floor_run() {
+    "$FLOOR_PROBE" >>"$work/floor.log" 2>&1 &
+    CURRENT_PID=$!
+    if wait_until 30 0.05 floor_shown; then
+        sleep "$SETTLE"
+        FLOOR_RSS+=("$(status_kb "$CURRENT_PID" VmRSS)")
+    fi
+    stop_process "$CURRENT_PID"
+}
+
 REF_CPU=() REF_TICKS=() REF_THREADS= REF_WAKE=() REF_RSS=() REF_PSS=() REF_ANON=() REF_FAILED=0
 reference_run() {
     "$REFERENCE" -o pulse -q "$MP3" >>"$work/mpg123.log" 2>&1 &
@@ -335,6 +353,7 @@ for run in $(seq 1 "$RUNS"); do
     idle_run
     play_run
     [ -n "$REFERENCE" ] && reference_run
+    [ -n "$FLOOR_PROBE" ] && floor_run
     for _ in $(seq 1 "$extra_starts"); do start_only_run; done
 done
 
@@ -345,6 +364,7 @@ echo "  CPU %:        ${IDLE_CPU[*]:-} / ${PLAY_CPU[*]:-} / ${REF_CPU[*]:-}"
 echo "  CPU % (ticks): ${IDLE_TICKS[*]:-} / ${PLAY_TICKS[*]:-} / ${REF_TICKS[*]:-}"
 echo "  wake-ups/s:   ${IDLE_WAKE[*]:-} / ${PLAY_WAKE[*]:-} / ${REF_WAKE[*]:-}"
 echo "  VmRSS kB:     ${IDLE_RSS[*]:-} / ${PLAY_RSS[*]:-} / ${REF_RSS[*]:-}"
+[ -n "$FLOOR_PROBE" ] && echo "  VmRSS kB of Qt alone: ${FLOOR_RSS[*]:-}"
 echo "  start to docked ms: ${START_MS[*]:-}"
 echo "  icon/slot widths:   ${ICON_WIDTHS[*]:-}"
 if [ "$PLAY_FAILED" -gt 0 ]; then
@@ -373,6 +393,8 @@ row "idle CPU, nothing playing (%)" "$(median "${IDLE_CPU[@]}")" "-" "<= 0.05"
 row "idle wake-ups (voluntary switches/s)" "$(median "${IDLE_WAKE[@]}")" "-" "<= 2"
 row "wake-ups while playing (voluntary switches/s)" "$(median "${PLAY_WAKE[@]}")" "$(median "${REF_WAKE[@]}")" ""
 row "resident memory idle, empty list (MiB)" "$(mb "$(median "${IDLE_RSS[@]}")")" "-" "<= 25"
+[ -n "$FLOOR_PROBE" ] &&
+    row "  Qt alone, a window with the icon (MiB)" "$(mb "$(median "${FLOOR_RSS[@]}")")" "-" ""
 row "resident memory while playing (MiB)" "$(mb "$(median "${PLAY_RSS[@]}")")" "$(mb "$(median "${REF_RSS[@]}")")" "<= 27"
 row "  of which anonymous, idle (MiB)" "$(mb "$(median "${IDLE_ANON[@]}")")" "-" ""
 row "  of which anonymous, playing (MiB)" "$(mb "$(median "${PLAY_ANON[@]}")")" "$(mb "$(median "${REF_ANON[@]}")")" ""
