@@ -9,7 +9,6 @@
 #include <alsa/asoundlib.h>
 #include <cerrno>
 #include <cstdio>
-#include <mutex>
 
 namespace {
 
@@ -80,9 +79,7 @@ AlsaFunctions LoadLibrary() {
 
 // Loaded once, by whichever thread asks first.
 const AlsaFunctions& Alsa() {
-    static AlsaFunctions functions;
-    static std::once_flag once;
-    std::call_once(once, [] { functions = LoadLibrary(); });
+    static const AlsaFunctions functions = LoadLibrary();
     return functions;
 }
 

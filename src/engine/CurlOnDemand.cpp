@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <curl/curl.h>
-#include <mutex>
 
 namespace {
 
@@ -63,9 +62,7 @@ CurlFunctions LoadLibrary() {
 // Loaded once, by whichever thread asks first; never unloaded, as handles
 // and callbacks may outlive any one user.
 const CurlFunctions& Curl() {
-    static CurlFunctions functions;
-    static std::once_flag once;
-    std::call_once(once, [] { functions = LoadLibrary(); });
+    static const CurlFunctions functions = LoadLibrary();
     return functions;
 }
 
