@@ -8,7 +8,6 @@
 
 #include <alsa/asoundlib.h>
 #include <cerrno>
-#include <cstdio>
 
 namespace {
 
@@ -39,42 +38,40 @@ struct AlsaFunctions {
     decltype(&::snd_mixer_selem_set_playback_volume) selemSetPlaybackVolume = nullptr;
 };
 
+using zeb::ResolveFunction;
+
 AlsaFunctions LoadLibrary() {
-    using zeb::ResolveFunction;
-    AlsaFunctions f;
-    void* library = zeb::OpenLibraryOnDemand(kLibraryName, "the mixer cannot be opened");
-    if (!library)
-        return f;
-    const bool all =
-        ResolveFunction(library, "snd_card_next", f.cardNext) &&
-        ResolveFunction(library, "snd_card_get_name", f.cardGetName) &&
-        ResolveFunction(library, "snd_mixer_open", f.mixerOpen) &&
-        ResolveFunction(library, "snd_mixer_close", f.mixerClose) &&
-        ResolveFunction(library, "snd_mixer_attach", f.mixerAttach) &&
-        ResolveFunction(library, "snd_mixer_load", f.mixerLoad) &&
-        ResolveFunction(library, "snd_mixer_handle_events", f.mixerHandleEvents) &&
-        ResolveFunction(library, "snd_mixer_poll_descriptors_count", f.mixerPollDescriptorsCount) &&
-        ResolveFunction(library, "snd_mixer_poll_descriptors", f.mixerPollDescriptors) &&
-        ResolveFunction(library, "snd_mixer_first_elem", f.mixerFirstElem) &&
-        ResolveFunction(library, "snd_mixer_elem_next", f.mixerElemNext) &&
-        ResolveFunction(library, "snd_mixer_find_selem", f.mixerFindSelem) &&
-        ResolveFunction(library, "snd_mixer_selem_register", f.selemRegister) &&
-        ResolveFunction(library, "snd_mixer_selem_id_sizeof", f.selemIdSizeof) &&
-        ResolveFunction(library, "snd_mixer_selem_id_set_name", f.selemIdSetName) &&
-        ResolveFunction(library, "snd_mixer_selem_id_set_index", f.selemIdSetIndex) &&
-        ResolveFunction(library, "snd_mixer_selem_is_active", f.selemIsActive) &&
-        ResolveFunction(library, "snd_mixer_selem_has_playback_volume", f.selemHasPlaybackVolume) &&
-        ResolveFunction(library, "snd_mixer_selem_has_playback_channel",
-                        f.selemHasPlaybackChannel) &&
-        ResolveFunction(library, "snd_mixer_selem_get_playback_volume_range",
-                        f.selemGetPlaybackVolumeRange) &&
-        ResolveFunction(library, "snd_mixer_selem_get_playback_volume", f.selemGetPlaybackVolume) &&
-        ResolveFunction(library, "snd_mixer_selem_set_playback_volume", f.selemSetPlaybackVolume);
-    if (!all) {
-        std::fprintf(stderr, "zeb: %s lacks mixer functions the program uses\n", kLibraryName);
-        return AlsaFunctions{};
-    }
-    return f;
+    return zeb::LoadFunctions<AlsaFunctions>(
+        kLibraryName, "the mixer cannot be opened", [](void* library, AlsaFunctions& f) {
+            return ResolveFunction(library, "snd_card_next", f.cardNext) &&
+                   ResolveFunction(library, "snd_card_get_name", f.cardGetName) &&
+                   ResolveFunction(library, "snd_mixer_open", f.mixerOpen) &&
+                   ResolveFunction(library, "snd_mixer_close", f.mixerClose) &&
+                   ResolveFunction(library, "snd_mixer_attach", f.mixerAttach) &&
+                   ResolveFunction(library, "snd_mixer_load", f.mixerLoad) &&
+                   ResolveFunction(library, "snd_mixer_handle_events", f.mixerHandleEvents) &&
+                   ResolveFunction(library, "snd_mixer_poll_descriptors_count",
+                                   f.mixerPollDescriptorsCount) &&
+                   ResolveFunction(library, "snd_mixer_poll_descriptors", f.mixerPollDescriptors) &&
+                   ResolveFunction(library, "snd_mixer_first_elem", f.mixerFirstElem) &&
+                   ResolveFunction(library, "snd_mixer_elem_next", f.mixerElemNext) &&
+                   ResolveFunction(library, "snd_mixer_find_selem", f.mixerFindSelem) &&
+                   ResolveFunction(library, "snd_mixer_selem_register", f.selemRegister) &&
+                   ResolveFunction(library, "snd_mixer_selem_id_sizeof", f.selemIdSizeof) &&
+                   ResolveFunction(library, "snd_mixer_selem_id_set_name", f.selemIdSetName) &&
+                   ResolveFunction(library, "snd_mixer_selem_id_set_index", f.selemIdSetIndex) &&
+                   ResolveFunction(library, "snd_mixer_selem_is_active", f.selemIsActive) &&
+                   ResolveFunction(library, "snd_mixer_selem_has_playback_volume",
+                                   f.selemHasPlaybackVolume) &&
+                   ResolveFunction(library, "snd_mixer_selem_has_playback_channel",
+                                   f.selemHasPlaybackChannel) &&
+                   ResolveFunction(library, "snd_mixer_selem_get_playback_volume_range",
+                                   f.selemGetPlaybackVolumeRange) &&
+                   ResolveFunction(library, "snd_mixer_selem_get_playback_volume",
+                                   f.selemGetPlaybackVolume) &&
+                   ResolveFunction(library, "snd_mixer_selem_set_playback_volume",
+                                   f.selemSetPlaybackVolume);
+        });
 }
 
 // Loaded once, by whichever thread asks first.

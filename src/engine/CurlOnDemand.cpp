@@ -7,7 +7,6 @@
 #include "engine/LibraryOnDemand.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <curl/curl.h>
 
 namespace {
@@ -34,29 +33,23 @@ struct CurlFunctions {
 using zeb::ResolveFunction;
 
 CurlFunctions LoadLibrary() {
-    CurlFunctions f;
-    void* library = zeb::OpenLibraryOnDemand(kLibraryName, "network addresses cannot be opened");
-    if (!library)
-        return f;
-    const bool all = ResolveFunction(library, "curl_global_init", f.globalInit) &&
-                     ResolveFunction(library, "curl_easy_init", f.easyInit) &&
-                     ResolveFunction(library, "curl_easy_setopt", f.easySetopt) &&
-                     ResolveFunction(library, "curl_easy_getinfo", f.easyGetinfo) &&
-                     ResolveFunction(library, "curl_easy_pause", f.easyPause) &&
-                     ResolveFunction(library, "curl_easy_cleanup", f.easyCleanup) &&
-                     ResolveFunction(library, "curl_multi_init", f.multiInit) &&
-                     ResolveFunction(library, "curl_multi_add_handle", f.multiAddHandle) &&
-                     ResolveFunction(library, "curl_multi_remove_handle", f.multiRemoveHandle) &&
-                     ResolveFunction(library, "curl_multi_perform", f.multiPerform) &&
-                     ResolveFunction(library, "curl_multi_poll", f.multiPoll) &&
-                     ResolveFunction(library, "curl_multi_wakeup", f.multiWakeup) &&
-                     ResolveFunction(library, "curl_multi_info_read", f.multiInfoRead) &&
-                     ResolveFunction(library, "curl_multi_cleanup", f.multiCleanup);
-    if (!all) {
-        std::fprintf(stderr, "zeb: %s is too old for network addresses\n", kLibraryName);
-        return CurlFunctions{};
-    }
-    return f;
+    return zeb::LoadFunctions<CurlFunctions>(
+        kLibraryName, "network addresses cannot be opened", [](void* library, CurlFunctions& f) {
+            return ResolveFunction(library, "curl_global_init", f.globalInit) &&
+                   ResolveFunction(library, "curl_easy_init", f.easyInit) &&
+                   ResolveFunction(library, "curl_easy_setopt", f.easySetopt) &&
+                   ResolveFunction(library, "curl_easy_getinfo", f.easyGetinfo) &&
+                   ResolveFunction(library, "curl_easy_pause", f.easyPause) &&
+                   ResolveFunction(library, "curl_easy_cleanup", f.easyCleanup) &&
+                   ResolveFunction(library, "curl_multi_init", f.multiInit) &&
+                   ResolveFunction(library, "curl_multi_add_handle", f.multiAddHandle) &&
+                   ResolveFunction(library, "curl_multi_remove_handle", f.multiRemoveHandle) &&
+                   ResolveFunction(library, "curl_multi_perform", f.multiPerform) &&
+                   ResolveFunction(library, "curl_multi_poll", f.multiPoll) &&
+                   ResolveFunction(library, "curl_multi_wakeup", f.multiWakeup) &&
+                   ResolveFunction(library, "curl_multi_info_read", f.multiInfoRead) &&
+                   ResolveFunction(library, "curl_multi_cleanup", f.multiCleanup);
+        });
 }
 
 // Loaded once, by whichever thread asks first; never unloaded, as handles

@@ -13,4 +13,8 @@ void* OpenLibraryOnDemand(const char* name, const char* whatFails) {
     return library;
 }
 
+void ReportMissingFunctions(const char* name, const char* whatFails) {
+    std::fprintf(stderr, "zeb: %s: %s lacks functions the program calls\n", whatFails, name);
+}
+
 } // namespace zeb

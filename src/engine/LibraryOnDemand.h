@@ -16,4 +16,22 @@ bool ResolveFunction(void* library, const char* name, F& function) {
     return function != nullptr;
 }
 
+// Reports a library that lacks a function the program calls.
+void ReportMissingFunctions(const char* name, const char* whatFails);
+
+// Loads `name` and fills a table of its functions through `resolveAll(library,
+// table)`, false when one is missing. A missing library or function leaves
+// the whole table empty, so every stand-in fails as the library's own call
+// fails; `whatFails` tells on standard error what cannot be done then.
+template <typename Functions, typename ResolveAll>
+Functions LoadFunctions(const char* name, const char* whatFails, ResolveAll resolveAll) {
+    Functions functions;
+    void* library = OpenLibraryOnDemand(name, whatFails);
+    if (library && !resolveAll(library, functions)) {
+        ReportMissingFunctions(name, whatFails);
+        return Functions{};
+    }
+    return functions;
+}
+
 } // namespace zeb

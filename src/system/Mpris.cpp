@@ -68,9 +68,11 @@ public:
     }
 
     bool HasTrack() const { return player_.Track().index >= 0; }
-    bool CanSeek() const {
-        return player_.PlaybackStatus() == MprisPlayer::Status::Playing &&
-               player_.Track().lengthUs > 0;
+    bool CanSeek() const { return CanSeekIn(player_.PlaybackStatus(), player_.Track()); }
+
+    // Only a playing track of known length seeks.
+    static bool CanSeekIn(MprisPlayer::Status status, const MprisTrack& track) {
+        return status == MprisPlayer::Status::Playing && track.lengthUs > 0;
     }
 
     // What the signalled properties are made of, read from the player once.
@@ -79,11 +81,7 @@ public:
         MprisTrack track;
         int volume = 0;
 
-        bool operator==(const State& o) const {
-            return status == o.status && volume == o.volume && track.index == o.track.index &&
-                   track.lengthUs == o.track.lengthUs && track.title == o.track.title &&
-                   track.artist == o.track.artist && track.url == o.track.url;
-        }
+        bool operator==(const State&) const = default;
     };
 
     State CurrentState() const {
@@ -101,7 +99,7 @@ public:
             {"CanGoPrevious", hasTrack},
             {"CanPlay", hasTrack},
             {"CanPause", hasTrack},
-            {"CanSeek", state.status == MprisPlayer::Status::Playing && state.track.lengthUs > 0},
+            {"CanSeek", CanSeekIn(state.status, state.track)},
         };
     }
 

@@ -14,6 +14,8 @@ struct MprisTrack {
     std::string artist;   // empty when unknown
     int64_t lengthUs = 0; // 0 when unknown
     std::string url;      // file:// URL or the address
+
+    bool operator==(const MprisTrack&) const = default;
 };
 
 // The player as the media-player bus interface drives it.
