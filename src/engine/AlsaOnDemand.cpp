@@ -80,11 +80,9 @@ const AlsaFunctions& Alsa() {
     return functions;
 }
 
-// Calls the library's function, or answers `failed` when it is missing.
 template <auto Function, typename Result, typename... Args>
 Result Forward(Result failed, Args... args) {
-    auto function = Alsa().*Function;
-    return function ? function(args...) : failed;
+    return zeb::ForwardCall<&Alsa, Function>(failed, args...);
 }
 
 constexpr int kMissing = -ENOSYS;
@@ -155,13 +153,11 @@ size_t snd_mixer_selem_id_sizeof() {
 }
 
 void snd_mixer_selem_id_set_name(snd_mixer_selem_id_t* id, const char* name) {
-    if (Alsa().selemIdSetName)
-        Alsa().selemIdSetName(id, name);
+    zeb::ForwardVoidCall<&Alsa, &AlsaFunctions::selemIdSetName>(id, name);
 }
 
 void snd_mixer_selem_id_set_index(snd_mixer_selem_id_t* id, unsigned int index) {
-    if (Alsa().selemIdSetIndex)
-        Alsa().selemIdSetIndex(id, index);
+    zeb::ForwardVoidCall<&Alsa, &AlsaFunctions::selemIdSetIndex>(id, index);
 }
 
 int snd_mixer_selem_is_active(snd_mixer_elem_t* elem) {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <mpg123.h>
-#include <mutex>
 
 namespace zeb {
 
@@ -14,11 +13,6 @@ namespace {
 
 // Extra room behind a block, as the output may stop a little past it.
 constexpr size_t kBlockSlack = 1000;
-
-void InitLibraryOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
-}
 
 } // namespace
 
@@ -46,9 +40,7 @@ std::array<double, 32> EqualizerFactors::Factors() const {
     return out;
 }
 
-CMpegDecoder::CMpegDecoder() {
-    InitLibraryOnce();
-}
+CMpegDecoder::CMpegDecoder() = default;
 
 CMpegDecoder::~CMpegDecoder() {
     Stop();

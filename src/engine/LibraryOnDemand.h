@@ -34,4 +34,19 @@ Functions LoadFunctions(const char* name, const char* whatFails, ResolveAll reso
     return functions;
 }
 
+// Passes a call on to the function `Function` of the table that `Table()`
+// loads, or answers `failed` when the library or the function is missing.
+template <auto Table, auto Function, typename Result, typename... Args>
+Result ForwardCall(Result failed, Args... args) {
+    auto function = Table().*Function;
+    return function ? function(args...) : failed;
+}
+
+// The same for a function without a result: nothing is done without it.
+template <auto Table, auto Function, typename... Args>
+void ForwardVoidCall(Args... args) {
+    if (auto function = Table().*Function)
+        function(args...);
+}
+
 } // namespace zeb
