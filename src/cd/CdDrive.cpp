@@ -1,8 +1,12 @@
 #include "cd/CdDrive.h"
 
+#include <algorithm>
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <linux/cdrom.h>
 #include <mutex>
 #include <sys/ioctl.h>
@@ -45,13 +49,51 @@ CdDrive::Kind CdDrive::Classify(const std::string& path) {
     return Kind::None;
 }
 
+std::vector<std::string> CdDrive::DriveNames(std::string_view info) {
+    constexpr std::string_view kNameLine = "drive name:";
+    std::vector<std::string> names;
+    while (!info.empty()) {
+        const size_t end = info.find('\n');
+        std::string_view line = info.substr(0, end);
+        info = end == std::string_view::npos ? std::string_view() : info.substr(end + 1);
+        if (line.substr(0, kNameLine.size()) != kNameLine)
+            continue;
+        line.remove_prefix(kNameLine.size());
+        while (!line.empty()) {
+            const size_t start = line.find_first_not_of(" \t");
+            if (start == std::string_view::npos)
+                break;
+            line.remove_prefix(start);
+            const size_t length = std::min(line.find_first_of(" \t"), line.size());
+            names.emplace(names.begin(), line.substr(0, length)); // the driver lists newest first
+            line.remove_prefix(length);
+        }
+        break;
+    }
+    return names;
+}
+
+// The customary links first, as a user's settings usually name them, then
+// the drives the kernel knows; a drive reached by two names is listed once.
 std::vector<std::string> CdDrive::Devices() {
-    SilenceCdio();
+    std::vector<std::string> candidates = {"/dev/cdrom", "/dev/dvd"};
+    std::ifstream info("/proc/sys/dev/cdrom/info");
+    const std::string text((std::istreambuf_iterator<char>(info)),
+                           std::istreambuf_iterator<char>());
+    for (const std::string& name : DriveNames(text))
+        if (name.find('/') == std::string::npos)
+            candidates.push_back("/dev/" + name);
+
     std::vector<std::string> devices;
-    char** list = cdio_get_devices(DRIVER_DEVICE);
-    for (char** device = list; device && *device; ++device)
-        devices.emplace_back(*device);
-    cdio_free_device_list(list);
+    std::vector<std::filesystem::path> seen;
+    for (const std::string& path : candidates) {
+        std::error_code error;
+        const std::filesystem::path device = std::filesystem::canonical(path, error);
+        if (error || std::find(seen.begin(), seen.end(), device) != seen.end() || !IsCdDevice(path))
+            continue;
+        seen.push_back(device);
+        devices.push_back(path);
+    }
     return devices;
 }
 

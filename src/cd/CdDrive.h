@@ -3,6 +3,7 @@
 #include "cd/CdToc.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 typedef struct _CdIo CdIo_t;
@@ -18,8 +19,12 @@ public:
 
     // What `path` names: a block device, a regular file (an image), or nothing usable.
     static Kind Classify(const std::string& path);
-    // The machine's CD drives (device paths), in the order the system lists them.
+    // The machine's CD drives (device paths): /dev/cdrom and /dev/dvd when they are drives,
+    // then the drives the kernel lists, each drive once.
     static std::vector<std::string> Devices();
+    // The drive names ("sr0") in the "drive name:" line of the kernel's CD-ROM information
+    // (/proc/sys/dev/cdrom/info), oldest drive first.
+    static std::vector<std::string> DriveNames(std::string_view info);
     // True when `path` can serve as the CD drive: a CD device (with or without a disc) or an
     // image that holds a readable disc.
     static bool IsDrive(const std::string& path);

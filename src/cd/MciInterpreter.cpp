@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cdio/cdio.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -229,9 +228,8 @@ MciReply MciInterpreter::Open(const Words& words, bool notify) {
         return Error(kMciErrMissingParameter);
     std::string path = element;
     if (Lower(path) == "cdaudio") {
-        char* defaultDevice = cdio_get_default_device(nullptr);
-        path = defaultDevice ? defaultDevice : "";
-        std::free(defaultDevice);
+        const std::vector<std::string> drives = CdDrive::Devices();
+        path = drives.empty() ? std::string() : drives.front();
     } else if (path.size() > 1 && path.back() == ':') {
         path.pop_back(); // "open /dev/sr0: type cdaudio": the drive as the program names it
     }

@@ -1,5 +1,6 @@
 #include "cd/MciInterpreter.h"
 
+#include "cd/CdDrive.h"
 #include "cd/CdImage.h"
 #include "support/TempDir.h"
 
@@ -259,6 +260,20 @@ TEST_F(MciInterpreterTest, ADiscOfNinetyNineTracksPlaysItsLastTrackToTheEnd) {
     EXPECT_EQ(log_.WaitFor(1), std::vector<int>{kMciNotifySuccessful});
     EXPECT_EQ(Ask("status zeb position"), "99:00:00:20");
     EXPECT_TRUE(WavData(dir_.File("last.wav")) == CdImage::Bytes(98 * 20, 99 * 20));
+}
+
+// The kernel's CD-ROM information as two drives report it: the "drive name:"
+// line lists the newest drive first; the other lines name no drive.
+TEST(CdDriveTest, ReadsTheKernelsDriveNamesOldestFirst) {
+    const std::string info = "CD-ROM information, Id: cdrom.c 3.20 2003/12/17\n"
+                             "\n"
+                             "drive name:\t\tsr1\tsr0\n"
+                             "drive speed:\t\t24\t48\n"
+                             "Can play audio:\t\t1\t1\n";
+    EXPECT_EQ(CdDrive::DriveNames(info), (std::vector<std::string>{"sr0", "sr1"}));
+    EXPECT_EQ(CdDrive::DriveNames("drive name:\t\tsr0"), std::vector<std::string>{"sr0"});
+    EXPECT_TRUE(CdDrive::DriveNames("CD-ROM information\n\ndrive name:\n").empty());
+    EXPECT_TRUE(CdDrive::DriveNames("").empty());
 }
 
 } // namespace

@@ -65,4 +65,6 @@ check "the idle program has loaded no image-format plugin" \
     bash -c "! grep -q /imageformats/ '$work/idle.maps'"
 check "the idle program has loaded neither ALSA nor the sound server's client" \
     bash -c "! grep -q -e libasound -e libpulse '$work/idle.maps'"
+check "the idle program has loaded none of the decoder, output and CD libraries" \
+    bash -c "! grep -q -e libmpg123 -e libout123 -e libcdio '$work/idle.maps'"
 finish
