@@ -14,9 +14,11 @@ namespace zeb {
 namespace {
 
 constexpr int kStatusTimerMs = 250;
-// How long after the position's second turns the once-a-second refresh
-// comes, so it finds the new second.
-constexpr int kPastTheSecondMs = 5;
+// The playing position moves in steps, as the decoder reads a block's worth
+// of frames at a time (under a tenth of a second at 44.1 kHz). The
+// once-a-second refresh comes this long after the position's second would
+// turn, so it finds the new second there rather than polling for it.
+constexpr int kPositionStepMs = 100;
 
 } // namespace
 
@@ -39,13 +41,13 @@ bool TrayApp::PlayingForNowPlaying() const {
 // While an MP3 plays, the tip and the window names change once a second, as
 // the time in them does. Unless a window shows more than that (the
 // minibar's seek bar, the information window's bit rate, the CD displays),
-// the refresh comes once a second, just after the position's second turns,
+// the refresh comes once a second, after the position's second turns,
 // instead of every 250 ms.
 int TrayApp::NextStatusRefreshMs() const {
     if (wnd_->InCdMode() || minibar_ || infoWindow_)
         return kStatusTimerMs;
     const int intoSecond = std::max(0, wnd_->Player().PositionMs()) % 1000;
-    return 1000 - intoSecond + kPastTheSecondMs;
+    return 1000 - intoSecond + kPositionStepMs;
 }
 
 // Every change of what the displays or the now-playing file show passes
