@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
+#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <linux/cdrom.h>
 #include <mutex>
 #include <sys/ioctl.h>
@@ -73,23 +71,47 @@ std::vector<std::string> CdDrive::DriveNames(std::string_view info) {
     return names;
 }
 
+namespace {
+
+// A small file of the kernel's (such files report no size), read with plain
+// calls: the drive list is made at start, where the stream library's set-up
+// would cost more than the reading.
+std::string ReadKernelFile(const char* path) {
+    std::string text;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    char buffer[4096];
+    ssize_t got;
+    while (text.size() < 65536 && (got = ::read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(got));
+    ::close(fd);
+    return text;
+}
+
+std::string RealPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    std::string result = real ? real : "";
+    std::free(real);
+    return result;
+}
+
+} // namespace
+
 // The customary links first, as a user's settings usually name them, then
 // the drives the kernel knows; a drive reached by two names is listed once.
 std::vector<std::string> CdDrive::Devices() {
     std::vector<std::string> candidates = {"/dev/cdrom", "/dev/dvd"};
-    std::ifstream info("/proc/sys/dev/cdrom/info");
-    const std::string text((std::istreambuf_iterator<char>(info)),
-                           std::istreambuf_iterator<char>());
-    for (const std::string& name : DriveNames(text))
+    for (const std::string& name : DriveNames(ReadKernelFile("/proc/sys/dev/cdrom/info")))
         if (name.find('/') == std::string::npos)
             candidates.push_back("/dev/" + name);
 
     std::vector<std::string> devices;
-    std::vector<std::filesystem::path> seen;
+    std::vector<std::string> seen;
     for (const std::string& path : candidates) {
-        std::error_code error;
-        const std::filesystem::path device = std::filesystem::canonical(path, error);
-        if (error || std::find(seen.begin(), seen.end(), device) != seen.end() || !IsCdDevice(path))
+        const std::string device = RealPath(path);
+        if (device.empty() || std::find(seen.begin(), seen.end(), device) != seen.end() ||
+            !IsCdDevice(path))
             continue;
         seen.push_back(device);
         devices.push_back(path);
