@@ -162,7 +162,7 @@ void TrayApp::ApplyProcessPriority() {
 }
 
 void TrayApp::LoadImages() {
-    images_ = LoadSkinImages(wnd_->CurrentSkin);
+    images_ = LoadSkinIcons(wnd_->CurrentSkin);
 }
 
 // ------------------------------------------------------------------ tray icon
@@ -418,6 +418,7 @@ bool TrayApp::WriteNowPlayingFile(bool exiting) {
 
 void TrayApp::ShowMainMenu(MenuPlace where) {
     volumes_ = ListVolumes();
+    images_.LoadMenuPictures();
     if (wnd_->InCdMode()) {
         const CdDiscMenu disc = wnd_->Cd().DiscMenu();
         PopupAt(BuildCdMenu(*wnd_, disc, where, volumes_, images_), where,

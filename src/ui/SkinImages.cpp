@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace zeb {
@@ -37,6 +38,14 @@ QPixmap BitmapFromImage(const QImage& image, BitmapId id) {
 
 QPixmap BuiltInBitmap(BitmapId id) {
     return BitmapFromImage(BuiltInImage(ImagePath(id)), id);
+}
+
+SkinImages BuiltInSkinIcons() {
+    SkinImages images;
+    images.playing = BuiltInIcon(IconId::Playing);
+    images.paused = BuiltInIcon(IconId::Paused);
+    images.stopped = BuiltInIcon(IconId::Stopped);
+    return images;
 }
 
 // Every image in an icon file (an .ico holds several sizes), plus a tray-size
@@ -119,19 +128,34 @@ QImage KeyOutMagenta(const QImage& image) {
     return out;
 }
 
+void SkinImages::LoadMenuPictures() {
+    if (!sideBar.isNull())
+        return;
+    const std::array<std::tuple<QPixmap*, const QString*, BitmapId>, 2> strips = {{
+        {&buttons, &buttonsFile, BitmapId::Buttons},
+        {&buttonsSelected, &buttonsSelectedFile, BitmapId::ButtonsSelected},
+    }};
+    for (const auto& [strip, file, id] : strips) {
+        const QImage image = file->isEmpty() ? QImage() : QImage(*file);
+        *strip = image.isNull() ? BuiltInBitmap(id) : BitmapFromImage(image, id);
+    }
+    sideBar = BuiltInBitmap(BitmapId::SideBar);
+}
+
 SkinImages BuiltInSkinImages() {
-    SkinImages images;
-    images.buttons = BuiltInBitmap(BitmapId::Buttons);
-    images.buttonsSelected = BuiltInBitmap(BitmapId::ButtonsSelected);
-    images.sideBar = BuiltInBitmap(BitmapId::SideBar);
-    images.playing = BuiltInIcon(IconId::Playing);
-    images.paused = BuiltInIcon(IconId::Paused);
-    images.stopped = BuiltInIcon(IconId::Stopped);
+    SkinImages images = BuiltInSkinIcons();
+    images.LoadMenuPictures();
     return images;
 }
 
 SkinImages LoadSkinImages(std::string& currentSkin) {
-    SkinImages images = BuiltInSkinImages();
+    SkinImages images = LoadSkinIcons(currentSkin);
+    images.LoadMenuPictures();
+    return images;
+}
+
+SkinImages LoadSkinIcons(std::string& currentSkin) {
+    SkinImages images = BuiltInSkinIcons();
     if (currentSkin.empty())
         return images;
     std::error_code error;
@@ -153,19 +177,11 @@ SkinImages LoadSkinImages(std::string& currentSkin) {
         std::replace(name.begin(), name.end(), '\\', '/'); // written on Windows
         return LocalPath(folder / name);
     };
-    const std::array<std::pair<QPixmap*, BitmapId>, 2> bitmaps = {{
-        {&images.buttons, BitmapId::Buttons},
-        {&images.buttonsSelected, BitmapId::ButtonsSelected},
-    }};
-    for (size_t i = 0; i < bitmaps.size(); ++i) {
-        const QString path = fileOf(i);
-        const QImage image = path.isEmpty() ? QImage() : QImage(path);
-        if (!image.isNull())
-            *bitmaps[i].first = BitmapFromImage(image, bitmaps[i].second);
-    }
+    images.buttonsFile = fileOf(0);
+    images.buttonsSelectedFile = fileOf(1);
     const std::array<QIcon*, 3> icons = {&images.playing, &images.paused, &images.stopped};
     for (size_t i = 0; i < icons.size(); ++i) {
-        const QString path = fileOf(bitmaps.size() + i);
+        const QString path = fileOf(2 + i);
         const QIcon icon = path.isEmpty() ? QIcon() : IconFromFile(path);
         if (!icon.isNull())
             *icons[i] = icon;

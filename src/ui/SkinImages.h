@@ -19,9 +19,16 @@ struct SkinImages {
     QIcon playing;
     QIcon paused;
     QIcon stopped;
+    // The skin's files for the two strips; empty for the built-in ones.
+    QString buttonsFile;
+    QString buttonsSelectedFile;
 
     // Button `index` (0 Play, 1 Pause, 2 Stop, 3 Previous, 4 Next), 90x18.
     QPixmap Button(int index, bool selected) const;
+    // Makes the strips and the side bar, once: a player waiting in the tray
+    // keeps only its icons until the menu is first shown. A strip file that
+    // does not load leaves the built-in strip in place.
+    void LoadMenuPictures();
 };
 
 // The image with its magenta (255, 0, 255) pixels made transparent.
@@ -35,6 +42,10 @@ QIcon BuiltInIcon(IconId id);
 
 // The images built into the program.
 SkinImages BuiltInSkinImages();
+
+// The images of the skin file `currentSkin` (below) without the menu's
+// pictures, which LoadMenuPictures makes when they are first needed.
+SkinImages LoadSkinIcons(std::string& currentSkin);
 
 // The images of the skin file `currentSkin`. The file has up to five lines,
 // each a file name relative to the skin file's folder: normal button strip,
