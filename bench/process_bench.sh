@@ -57,16 +57,7 @@ session_start_display || fail "no display"
 session_start_tray || fail "no tray host"
 session_start_sound || fail "no sound server"
 work=$(mktemp -d "${TMPDIR:-/tmp}/zeb-process-bench.XXXXXX")
-SESSION_DIRS+=("$work")
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-# A desktop has a session bus, where zeb offers its media-player interface.
-dbus-daemon --session --nofork --print-address=3 3>"$work/bus.address" 2>"$work/bus.log" &
-SESSION_PIDS+=($!)
-session_wait_for 100 test -s "$work/bus.address" || fail "no session bus"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.address")
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share"
+session_start_user "$work" || fail "no session bus"
 unset QT_QPA_PLATFORM
 cp "$ZEB" "$work/zeb" || fail "cannot copy $ZEB"
 section="Preferences - $(id -un)"

@@ -5,6 +5,8 @@
 #   session_start_tray      trayer as the notification-area host
 #   session_start_sound     PulseAudio with a null sink "nullsink"; exports
 #                           PULSE_SERVER and PULSE_RUNTIME_PATH
+#   session_start_user DIR  a home, runtime folder and session bus in DIR;
+#                           exports HOME, the XDG folders and the bus address
 #   session_stop_all        ends everything started above
 
 SESSION_PIDS=()
@@ -117,6 +119,21 @@ PA
     export PULSE_RUNTIME_PATH="$dir"
     session_wait_for 100 pactl info ||
         { session_log "the sound server did not start (see $dir/pulse.log)"; return 1; }
+}
+
+# A user of our own under <folder> (removed at the end): a home, a runtime
+# folder and a session bus, where zeb offers its media-player interface.
+session_start_user() { # <folder>
+    local folder=$1
+    SESSION_DIRS+=("$folder")
+    mkdir -p "$folder/home" "$folder/run" && chmod 700 "$folder/run" || return 1
+    dbus-daemon --session --nofork --print-address=3 3>"$folder/bus.address" 2>"$folder/bus.log" &
+    SESSION_PIDS+=($!)
+    session_wait_for 100 test -s "$folder/bus.address" ||
+        { session_log "the session bus did not start (see $folder/bus.log)"; return 1; }
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$folder/bus.address")
+    export HOME="$folder/home" XDG_RUNTIME_DIR="$folder/run" XDG_CONFIG_HOME="$folder/home/.config"
+    export XDG_CACHE_HOME="$folder/home/.cache" XDG_DATA_HOME="$folder/home/.local/share"
 }
 
 session_stop_all() {
