@@ -131,7 +131,22 @@ bool XEmbedTrayIcon::PrepareX11() {
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, infoAtom, infoAtom, 32, 2,
                         info);
     SetSizeHints(window);
+    IgnorePropertyChanges(window);
     return true;
+}
+
+// Qt asks to hear of every property change of its windows. The icon's name,
+// which carries the tip, changes once a second while a track plays, and
+// each change came back as two notices that woke the event threads; nothing
+// follows the properties of a window the host embeds.
+void XEmbedTrayIcon::IgnorePropertyChanges(std::uint32_t window) {
+    auto* attributes = xcb_get_window_attributes_reply(
+        connection_, xcb_get_window_attributes(connection_, window), nullptr);
+    if (!attributes)
+        return;
+    const std::uint32_t mask = attributes->your_event_mask & ~XCB_EVENT_MASK_PROPERTY_CHANGE;
+    std::free(attributes);
+    xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
 }
 
 // Tray hosts read the icon's size from WM_NORMAL_HINTS as soon as they take

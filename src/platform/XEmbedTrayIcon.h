@@ -42,6 +42,7 @@ protected:
 private:
     bool PrepareX11();
     void SetSizeHints(std::uint32_t window);
+    void IgnorePropertyChanges(std::uint32_t window);
     std::uint32_t Atom(const char* name) const;
     std::uint32_t TrayOwner() const;
     bool RequestDock();
