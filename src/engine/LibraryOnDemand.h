@@ -19,6 +19,18 @@ bool ResolveFunction(void* library, const char* name, F& function) {
 // Reports a library that lacks a function the program calls.
 void ReportMissingFunctions(const char* name, const char* whatFails);
 
+// A table of a library's functions is written once, as a list macro that
+// applies `F(name)` to each function (see AlsaOnDemand.cpp). With
+// ZEB_FUNCTION_MEMBER the list declares the members, each named and typed as
+// the library's header declares the function; with ZEB_RESOLVE_MEMBER, in a
+// `resolveAll(library, functions)` for LoadFunctions, it looks them up. The
+// name is expanded before it is quoted, so where a header renames a function
+// (mpg123_param is mpg123_param2) the library's own name is looked up.
+#define ZEB_FUNCTION_MEMBER(name) decltype(&::name) name = nullptr;
+#define ZEB_QUOTED_NAME(name) #name
+#define ZEB_RESOLVE_MEMBER(name)                                                                   \
+    &&::zeb::ResolveFunction(library, ZEB_QUOTED_NAME(name), functions.name)
+
 // Loads `name` and fills a table of its functions through `resolveAll(library,
 // table)`, false when one is missing. A missing library or function leaves
 // the whole table empty, so every stand-in fails as the library's own call

@@ -9,44 +9,31 @@
 
 namespace {
 
-struct Out123Functions {
-    decltype(&::out123_new) create = nullptr;
-    decltype(&::out123_del) destroy = nullptr;
-    decltype(&::out123_free) release = nullptr;
-    decltype(&::out123_strerror) errorText = nullptr;
-    decltype(&::out123_param2) param = nullptr;
-    decltype(&::out123_devices) devices = nullptr;
-    decltype(&::out123_stringlists_free) freeLists = nullptr;
-    decltype(&::out123_open) open = nullptr;
-    decltype(&::out123_close) close = nullptr;
-    decltype(&::out123_start) start = nullptr;
-    decltype(&::out123_pause) pause = nullptr;
-    decltype(&::out123_continue) resume = nullptr;
-    decltype(&::out123_play) play = nullptr;
-    decltype(&::out123_drop) drop = nullptr;
-    decltype(&::out123_drain) drain = nullptr;
-};
+#define ZEB_OUT123_FUNCTIONS(F)                                                                    \
+    F(out123_new)                                                                                  \
+    F(out123_del)                                                                                  \
+    F(out123_free)                                                                                 \
+    F(out123_strerror)                                                                             \
+    F(out123_param2)                                                                               \
+    F(out123_devices)                                                                              \
+    F(out123_stringlists_free)                                                                     \
+    F(out123_open)                                                                                 \
+    F(out123_close)                                                                                \
+    F(out123_start)                                                                                \
+    F(out123_pause)                                                                                \
+    F(out123_continue)                                                                             \
+    F(out123_play)                                                                                 \
+    F(out123_drop)                                                                                 \
+    F(out123_drain)
 
-using zeb::ResolveFunction;
+struct Out123Functions {
+    ZEB_OUT123_FUNCTIONS(ZEB_FUNCTION_MEMBER)
+};
 
 Out123Functions LoadLibrary() {
     return zeb::LoadFunctions<Out123Functions>(
-        "libout123.so.0", "no sound can be played", [](void* library, Out123Functions& f) {
-            return ResolveFunction(library, "out123_new", f.create) &&
-                   ResolveFunction(library, "out123_del", f.destroy) &&
-                   ResolveFunction(library, "out123_free", f.release) &&
-                   ResolveFunction(library, "out123_strerror", f.errorText) &&
-                   ResolveFunction(library, "out123_param2", f.param) &&
-                   ResolveFunction(library, "out123_devices", f.devices) &&
-                   ResolveFunction(library, "out123_stringlists_free", f.freeLists) &&
-                   ResolveFunction(library, "out123_open", f.open) &&
-                   ResolveFunction(library, "out123_close", f.close) &&
-                   ResolveFunction(library, "out123_start", f.start) &&
-                   ResolveFunction(library, "out123_pause", f.pause) &&
-                   ResolveFunction(library, "out123_continue", f.resume) &&
-                   ResolveFunction(library, "out123_play", f.play) &&
-                   ResolveFunction(library, "out123_drop", f.drop) &&
-                   ResolveFunction(library, "out123_drain", f.drain);
+        "libout123.so.0", "no sound can be played", [](void* library, Out123Functions& functions) {
+            return true ZEB_OUT123_FUNCTIONS(ZEB_RESOLVE_MEMBER);
         });
 }
 
@@ -73,65 +60,65 @@ constexpr int kFailed = OUT123_ERR;
 extern "C" {
 
 out123_handle* out123_new() {
-    return Forward<&Out123Functions::create>(static_cast<out123_handle*>(nullptr));
+    return Forward<&Out123Functions::out123_new>(static_cast<out123_handle*>(nullptr));
 }
 
 void out123_del(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::destroy>(ao);
+    ForwardVoid<&Out123Functions::out123_del>(ao);
 }
 
 void out123_free(void* pointer) {
-    ForwardVoid<&Out123Functions::release>(pointer);
+    ForwardVoid<&Out123Functions::out123_free>(pointer);
 }
 
 const char* out123_strerror(out123_handle* ao) {
-    return Forward<&Out123Functions::errorText>("libout123 is missing", ao);
+    return Forward<&Out123Functions::out123_strerror>("libout123 is missing", ao);
 }
 
 int out123_param2(out123_handle* ao, int code, long value, double fvalue, const char* svalue) {
-    return Forward<&Out123Functions::param>(kFailed, ao, code, value, fvalue, svalue);
+    return Forward<&Out123Functions::out123_param2>(kFailed, ao, code, value, fvalue, svalue);
 }
 
 int out123_devices(out123_handle* ao, const char* driver, char*** names, char*** descriptions,
                    char** activeDriver) {
-    return Forward<&Out123Functions::devices>(kFailed, ao, driver, names, descriptions,
-                                              activeDriver);
+    return Forward<&Out123Functions::out123_devices>(kFailed, ao, driver, names, descriptions,
+                                                     activeDriver);
 }
 
 void out123_stringlists_free(char** names, char** descriptions, int count) {
-    ForwardVoid<&Out123Functions::freeLists>(names, descriptions, count);
+    ForwardVoid<&Out123Functions::out123_stringlists_free>(names, descriptions, count);
 }
 
 int out123_open(out123_handle* ao, const char* driver, const char* device) {
-    return Forward<&Out123Functions::open>(kFailed, ao, driver, device);
+    return Forward<&Out123Functions::out123_open>(kFailed, ao, driver, device);
 }
 
 void out123_close(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::close>(ao);
+    ForwardVoid<&Out123Functions::out123_close>(ao);
 }
 
 int out123_start(out123_handle* ao, long rate, int channels, int encoding) {
-    return Forward<&Out123Functions::start>(kFailed, ao, rate, channels, encoding);
+    return Forward<&Out123Functions::out123_start>(kFailed, ao, rate, channels, encoding);
 }
 
 void out123_pause(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::pause>(ao);
+    ForwardVoid<&Out123Functions::out123_pause>(ao);
 }
 
 void out123_continue(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::resume>(ao);
+    ForwardVoid<&Out123Functions::out123_continue>(ao);
 }
 
 size_t out123_play(out123_handle* ao, void* buffer, size_t bytes) {
-    return Forward<&Out123Functions::play>(size_t{0}, ao, buffer, bytes);
+    return Forward<&Out123Functions::out123_play>(size_t{0}, ao, buffer, bytes);
 }
 
 void out123_drop(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::drop>(ao);
+    ForwardVoid<&Out123Functions::out123_drop>(ao);
 }
 
 void out123_drain(out123_handle* ao) {
-    ForwardVoid<&Out123Functions::drain>(ao);
+    ForwardVoid<&Out123Functions::out123_drain>(ao);
 }
 
 } // extern "C"
