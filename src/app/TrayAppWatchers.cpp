@@ -57,7 +57,6 @@ void TrayApp::FollowPlayState() {
     if (shutDown_ || !wnd_)
         return;
     if (StatusNeedsRefresh()) {
-        NeedMixer();
         const int next = NextStatusRefreshMs();
         if (next != kStatusTimerMs || !statusTimer_.isActive())
             statusTimer_.start(next);
@@ -93,11 +92,12 @@ void TrayApp::OnNowPlayingTimer() {
 
 // ------------------------------------------------------------------ mixer
 
-// The mixer is opened when something first needs the volume: playback, a
-// volume command, the minibar, or a media-player client asking for it.
-// Opening it connects to the sound server, which loads that server's client
-// libraries and starts a thread; a player that only waits in the tray does
-// without them. Once open it stays open, so changes keep arriving.
+// The mixer is opened when something first needs the volume: a volume
+// command, the minibar, or a media-player client asking for it. Opening it
+// reads ALSA's configuration and connects to the sound server a second time,
+// with a thread of its own; a player that only plays, with nothing showing
+// the volume, does without them. Once open it stays open, so changes keep
+// arriving.
 void TrayApp::NeedMixer() {
     if (mixerOpened_ || shutDown_ || !wnd_)
         return;

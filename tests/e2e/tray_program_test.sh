@@ -98,6 +98,9 @@ tip_moved_on() {
     [ -n "$now" ] && [ -n "$first_second" ] && [ "$((10#$now))" -gt "$((10#$first_second))" ]
 }
 check "the tooltip's time moves on while the track plays" session_wait_for 50 tip_moved_on
+# Nothing has asked for the volume, so the mixer (ALSA and its own sound
+# server connection) is not opened for playing alone.
+check "playing opens no mixer" bash -c "! grep -q 'libasound\.so' /proc/$ZEB_PID/maps"
 quiet_for 2.2 # past the hand-over window
 check "a second instance with -a ends" second -a "$two"
 quiet_for 0.5
