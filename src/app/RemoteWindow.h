@@ -7,9 +7,10 @@
 #include <string>
 
 class QSocketNotifier;
-class QWidget;
 
 namespace zeb {
+
+class X11Window;
 
 // The remote-control window: the "Winamp v1.x" message endpoint in the
 // runtime folder, served from the Qt event loop, and on X11 an unmapped
@@ -47,7 +48,7 @@ private:
 
     std::unique_ptr<MessageEndpoint> endpoint_;
     QSocketNotifier* notifier_ = nullptr;
-    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<X11Window> window_;
     QString title_;
     bool serving_ = false;
 };

@@ -3,6 +3,7 @@
 #include "app/MprisAdapter.h"
 #include "platform/QtSystemTrayIcon.h"
 #include "platform/Volumes.h"
+#include "platform/X11Window.h"
 #include "platform/XEmbedTrayIcon.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
@@ -94,9 +95,9 @@ void TrayApp::Start() {
     // The icon is asked for first: the host docks it while the rest of the
     // start-up (hotkey grabs, the info cache, the list) runs. The mixer waits
     // until something needs the volume (NeedMixer).
-    mainWindow_ = std::make_unique<QWidget>();
-    mainWindow_->setWindowTitle("ZEB");
-    mainWindow_->winId(); // exists unmapped, so tools can read its title
+    mainWindow_ = std::make_unique<X11Window>();
+    if (mainWindow_->Create(1, 1, 0)) // exists unmapped, so tools can read its title
+        mainWindow_->SetName("ZEB");
     CreateTrayIcon();
     // CD mode needs a drive; "-c" asks for it, and so does the last exit
     // when no path is given.
@@ -363,7 +364,7 @@ void TrayApp::ApplyStatus(const StatusSnapshot& status, bool refreshIcon) {
         mpris_->NotifyChanged();
     FeedMinibar(status.minibarTitle, status.minibarTime, status.minibarPerMille);
     if (mainWindow_)
-        mainWindow_->setWindowTitle(Text(status.mainWindowText));
+        mainWindow_->SetName(Text(status.mainWindowText));
     if (status.emptyList) {
         if (trayShown_)
             SetTrayImage(TrayIconKind::Stopped);
@@ -394,7 +395,7 @@ void TrayApp::ApplyCdStatus(const CdStatus& status, bool refreshIcon) {
     if (!status.stopped)
         shownName_ = status.nowPlaying;
     if (mainWindow_)
-        mainWindow_->setWindowTitle(Text(status.mainWindowText));
+        mainWindow_->SetName(Text(status.mainWindowText));
     if (tray_ && trayShown_ && tooltip_ != shownTip)
         tray_->SetToolTip(tooltip_);
     if (trayShown_ && (refreshIcon || status.stopped))

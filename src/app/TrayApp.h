@@ -44,6 +44,7 @@ namespace zeb {
 class Mpris;
 class MainWndMprisPlayer;
 class PopupMenu;
+class X11Window;
 
 // The tray program around the player's logic: the tray icon and its menus,
 // the status displays, the timers, the "ZEBAppClass" endpoint that second
@@ -188,7 +189,7 @@ private:
     QString tooltip_ = "ZEB";
     TrayIconKind shownIcon_ = TrayIconKind::Stopped;
     // The hidden main window: never shown, it carries the window text.
-    std::unique_ptr<QWidget> mainWindow_;
+    std::unique_ptr<X11Window> mainWindow_;
     std::string streamInfo_;
     std::string shownName_;
     MessageEndpoint endpoint_;

@@ -1,10 +1,10 @@
 #include "platform/XEmbedTrayIcon.h"
 
 #include <QGuiApplication>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QTimer>
-#include <QWheelEvent>
+#include <QImage>
+#include <QPalette>
+#include <QPixmap>
+#include <QToolTip>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -27,18 +27,45 @@ constexpr int kEmbeddingCheckMs = 2000;
 constexpr int kMaxRedocks = 5;
 // A parent narrower than this shows nothing usable of the icon.
 constexpr int kMinVisibleSize = 8;
+// How long the pointer rests on the icon before the tooltip shows.
+constexpr int kToolTipDelayMs = 700;
+// One notch of the wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
-std::optional<TrayButton> ButtonOf(Qt::MouseButton button) {
+constexpr std::uint32_t kIconEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                      XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                                      XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_EXPOSURE |
+                                      XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+// X's buttons 1 to 3; the wheel's buttons (4 and up) are not clicks.
+std::optional<TrayButton> ButtonOf(int button) {
     switch (button) {
-    case Qt::LeftButton:
+    case 1:
         return TrayButton::Left;
-    case Qt::MiddleButton:
+    case 2:
         return TrayButton::Middle;
-    case Qt::RightButton:
+    case 3:
         return TrayButton::Right;
     default:
         return std::nullopt;
     }
+}
+
+// The icon drawn over the window's background: `icon` centred on a
+// transparent canvas of the window's size.
+QImage Centred(const QImage& icon, int width, int height) {
+    QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    const QImage source = icon.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int left = (width - source.width()) / 2;
+    const int top = (height - source.height()) / 2;
+    for (int y = std::max(0, -top); y < source.height() && top + y < height; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(canvas.scanLine(top + y));
+        for (int x = std::max(0, -left); x < source.width() && left + x < width; ++x)
+            to[left + x] = from[x];
+    }
+    return canvas;
 }
 
 // Index of the screen whose root window is root, as in "_NET_SYSTEM_TRAY_S<n>".
@@ -54,17 +81,14 @@ int ScreenIndexOf(xcb_connection_t* connection, xcb_window_t root) {
 
 } // namespace
 
-XEmbedTrayIcon::XEmbedTrayIcon(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint) {
-    setAttribute(Qt::WA_AlwaysShowToolTips);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    setMouseTracking(true);
-    // Tray hosts size the icon from the window's minimum size hint.
-    setMinimumSize(kDefaultSize, kDefaultSize);
-    resize(kDefaultSize, kDefaultSize);
+XEmbedTrayIcon::XEmbedTrayIcon(QObject* parent) : QObject(parent) {
+    tipDelay_.setSingleShot(true);
+    tipDelay_.setInterval(kToolTipDelayMs);
+    connect(&tipDelay_, &QTimer::timeout, this, &XEmbedTrayIcon::ShowToolTip);
 }
 
 XEmbedTrayIcon::~XEmbedTrayIcon() {
+    HideToolTip();
     if (connection_)
         qApp->removeNativeEventFilter(this);
 }
@@ -79,14 +103,18 @@ void XEmbedTrayIcon::SetCallbacks(TrayCallbacks callbacks) {
 
 void XEmbedTrayIcon::SetIcon(const QIcon& icon) {
     icon_ = icon;
-    update();
+    Paint();
 }
 
 void XEmbedTrayIcon::SetToolTip(const QString& text) {
-    setToolTip(PlainTextToolTip(text));
+    toolTip_ = PlainTextToolTip(text);
     // The icon window's name carries the tip too, for hosts and tools that
     // read window names (accessibility, scripts).
-    setWindowTitle(text);
+    name_ = text;
+    window_.SetName(name_);
+    // A tip on show follows the text (the playing time moves on in it).
+    if (tipShown_ && QToolTip::isVisible())
+        ShowToolTip();
 }
 
 bool XEmbedTrayIcon::Show() {
@@ -101,25 +129,28 @@ void XEmbedTrayIcon::Hide() {
     wanted_ = false;
     docked_ = false;
     embedded_ = false;
-    // Destroying the native window takes it out of the host's panel; a later
-    // Show() creates a fresh one.
-    destroy();
+    tipDelay_.stop();
+    HideToolTip();
+    // Destroying the window takes it out of the host's panel; a later Show()
+    // creates a fresh one.
+    window_.Destroy();
 }
 
+// The window is made unmapped: the host maps it once it has taken it.
 bool XEmbedTrayIcon::PrepareX11() {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return false;
+    if (!window_.Exists()) {
+        const QRgb background = QGuiApplication::palette().color(QPalette::Window).rgb();
+        if (!window_.Create(kDefaultSize, kDefaultSize, kIconEvents, background))
+            return false;
+        width_ = height_ = kDefaultSize;
+        window_.SetName(name_);
+    }
     if (!connection_) {
-        connection_ = x11->connection();
+        connection_ = X11Window::Connection();
         qApp->installNativeEventFilter(this);
     }
-    const xcb_window_t window = winId();
-    auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
-    if (!tree)
-        return false;
-    root_ = tree->root;
-    std::free(tree);
+    const xcb_window_t window = window_.Id();
+    root_ = window_.Root();
 
     const std::string selection =
         "_NET_SYSTEM_TRAY_S" + std::to_string(ScreenIndexOf(connection_, root_));
@@ -130,49 +161,22 @@ bool XEmbedTrayIcon::PrepareX11() {
     const xcb_atom_t infoAtom = Atom("_XEMBED_INFO");
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, infoAtom, infoAtom, 32, 2,
                         info);
-    SetSizeHints(window);
-    IgnorePropertyChanges(window);
+    SetSizeHints();
     return true;
 }
 
-// Qt asks to hear of every property change of its windows. The icon's name,
-// which carries the tip, changes once a second while a track plays, and
-// each change came back as two notices that woke the event threads; nothing
-// follows the properties of a window the host embeds.
-void XEmbedTrayIcon::IgnorePropertyChanges(std::uint32_t window) {
-    auto* attributes = xcb_get_window_attributes_reply(
-        connection_, xcb_get_window_attributes(connection_, window), nullptr);
-    if (!attributes)
-        return;
-    const std::uint32_t mask = attributes->your_event_mask & ~XCB_EVENT_MASK_PROPERTY_CHANGE;
-    std::free(attributes);
-    xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
-}
-
-// Tray hosts read the icon's size from WM_NORMAL_HINTS as soon as they take
-// it; Qt writes those only when the window is shown, which is after the dock
-// request, so the hints are written here first.
-void XEmbedTrayIcon::SetSizeHints(std::uint32_t window) {
+// Tray hosts read the icon's size from WM_NORMAL_HINTS as soon as they take it.
+void XEmbedTrayIcon::SetSizeHints() {
     constexpr std::uint32_t kMinSize = 1 << 4;
     constexpr std::uint32_t kBaseSize = 1 << 8;
     std::uint32_t hints[18] = {};
     hints[0] = kMinSize | kBaseSize;
-    hints[5] = static_cast<std::uint32_t>(minimumWidth());
-    hints[6] = static_cast<std::uint32_t>(minimumHeight());
+    hints[5] = kDefaultSize;
+    hints[6] = kDefaultSize;
     hints[15] = hints[5];
     hints[16] = hints[6];
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_.Id(), XCB_ATOM_WM_NORMAL_HINTS,
                         XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
-}
-
-std::uint32_t XEmbedTrayIcon::Atom(const char* name) const {
-    auto* reply = xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
 }
 
 std::uint32_t XEmbedTrayIcon::TrayOwner() const {
@@ -196,7 +200,7 @@ bool XEmbedTrayIcon::RequestDock() {
     message.type = Atom("_NET_SYSTEM_TRAY_OPCODE");
     message.data.data32[0] = XCB_CURRENT_TIME;
     message.data.data32[1] = kSystemTrayRequestDock;
-    message.data.data32[2] = winId();
+    message.data.data32[2] = window_.Id();
     xcb_send_event(connection_, 0, owner, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(connection_);
@@ -218,35 +222,122 @@ void XEmbedTrayIcon::ListenForTrayManager() {
 }
 
 bool XEmbedTrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (eventType != "xcb_generic_event_t" || !wanted_ || !testAttribute(Qt::WA_WState_Created))
+    if (eventType != "xcb_generic_event_t" || !wanted_ || !window_.Exists())
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    switch (event->response_type & 0x7f) {
-    case XCB_CLIENT_MESSAGE: {
+    const int type = event->response_type & 0x7f;
+    if (type == XCB_CLIENT_MESSAGE) {
         const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
         if (client->window == root_ && client->type == managerAtom_ &&
             client->data.data32[1] == selectionAtom_ && !embedded_) {
             redocks_ = 0; // a new host gets the full number of tries
             RequestDock();
         }
-        break;
+        return false;
     }
+    return HandleWindowEvent(event, type);
+}
+
+// The events of the icon's own window, which Qt does not know; true when
+// the event was one of them.
+bool XEmbedTrayIcon::HandleWindowEvent(const void* event, int type) {
+    const xcb_window_t window = window_.Id();
+    switch (type) {
     case XCB_REPARENT_NOTIFY: {
-        const auto* reparent = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
-        if (reparent->window == winId())
-            OnReparented(reparent->parent);
-        break;
+        const auto* reparent = static_cast<const xcb_reparent_notify_event_t*>(event);
+        if (reparent->window != window)
+            return false;
+        OnReparented(reparent->parent);
+        return true;
     }
     case XCB_CONFIGURE_NOTIFY: {
-        const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-        if (configure->window == winId())
-            OnResizedByHost(configure->width, configure->height);
-        break;
+        const auto* configure = static_cast<const xcb_configure_notify_event_t*>(event);
+        if (configure->window != window)
+            return false;
+        OnResizedByHost(configure->width, configure->height);
+        return true;
+    }
+    case XCB_EXPOSE: {
+        const auto* expose = static_cast<const xcb_expose_event_t*>(event);
+        if (expose->window != window)
+            return false;
+        if (expose->count == 0)
+            Paint();
+        return true;
+    }
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE: {
+        const auto* button = static_cast<const xcb_button_press_event_t*>(event);
+        if (button->event != window)
+            return false;
+        OnButton(button->detail, type == XCB_BUTTON_PRESS, button->root_x, button->root_y);
+        return true;
+    }
+    case XCB_MOTION_NOTIFY: {
+        const auto* motion = static_cast<const xcb_motion_notify_event_t*>(event);
+        if (motion->event != window)
+            return false;
+        pointer_ = Logical(motion->root_x, motion->root_y);
+        if (!tipShown_)
+            tipDelay_.start(); // the tip waits for the pointer to rest
+        if (callbacks_.move)
+            callbacks_.move(pointer_.x(), pointer_.y());
+        return true;
+    }
+    case XCB_ENTER_NOTIFY:
+    case XCB_LEAVE_NOTIFY: {
+        const auto* crossing = static_cast<const xcb_enter_notify_event_t*>(event);
+        if (crossing->event != window)
+            return false;
+        pointer_ = Logical(crossing->root_x, crossing->root_y);
+        if (type == XCB_ENTER_NOTIFY && crossing->mode == XCB_NOTIFY_MODE_NORMAL) {
+            tipDelay_.start();
+        } else if (type == XCB_LEAVE_NOTIFY) {
+            tipDelay_.stop();
+            HideToolTip();
+        }
+        return true;
     }
     default:
-        break;
+        return false;
     }
-    return false;
+}
+
+void XEmbedTrayIcon::OnButton(int button, bool pressed, int rootX, int rootY) {
+    tipDelay_.stop();
+    HideToolTip();
+    const QPoint at = Logical(rootX, rootY);
+    if (button == 4 || button == 5) {
+        if (pressed && callbacks_.wheel)
+            callbacks_.wheel(button == 4 ? kWheelNotch : -kWheelNotch);
+        return;
+    }
+    const auto trayButton = ButtonOf(button);
+    if (!trayButton)
+        return;
+    const auto& callback = pressed ? callbacks_.buttonDown : callbacks_.buttonUp;
+    if (callback)
+        callback(*trayButton, at.x(), at.y());
+}
+
+// Screen pixels as Qt's windows and menus count them.
+QPoint XEmbedTrayIcon::Logical(int rootX, int rootY) const {
+    const qreal ratio = std::max<qreal>(1.0, qApp->devicePixelRatio());
+    return QPoint(qRound(rootX / ratio), qRound(rootY / ratio));
+}
+
+void XEmbedTrayIcon::ShowToolTip() {
+    if (toolTip_.isEmpty() || !window_.Exists())
+        return;
+    QToolTip::showText(pointer_, toolTip_);
+    tipShown_ = true;
+}
+
+void XEmbedTrayIcon::HideToolTip() {
+    if (!tipShown_)
+        return;
+    tipShown_ = false;
+    QToolTip::hideText();
 }
 
 void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
@@ -257,13 +348,14 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
     docked_ = inTray;
     if (!inTray) {
         // The host went away and handed the window back: wait for the next one.
-        hide();
+        xcb_unmap_window(connection_, window_.Id());
+        xcb_flush(connection_);
         return;
     }
     // The host maps the window (_XEMBED_INFO says so) once it has taken it;
     // a window mapped on the root before that is laid out by a busy host as
     // if it had no size.
-    show();
+    xcb_map_window(connection_, window_.Id());
     nudged_ = false;
     AskForOurSize();
     ScheduleEmbeddingCheck();
@@ -274,10 +366,9 @@ void XEmbedTrayIcon::OnReparented(std::uint32_t parent) {
 // Asking for our size again makes a host that sized the icon before it read
 // our hints look at them again.
 void XEmbedTrayIcon::AskForOurSize() {
-    const std::uint32_t size[] = {static_cast<std::uint32_t>(minimumWidth()),
-                                  static_cast<std::uint32_t>(minimumHeight())};
-    xcb_configure_window(connection_, winId(), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
-                         size);
+    const std::uint32_t size[] = {kDefaultSize, kDefaultSize};
+    xcb_configure_window(connection_, window_.Id(),
+                         XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     xcb_flush(connection_);
 }
 
@@ -286,6 +377,11 @@ void XEmbedTrayIcon::AskForOurSize() {
 // makes it lay the icon out again; asked once per docking, so a host that
 // really has no more room is not asked over and over.
 void XEmbedTrayIcon::OnResizedByHost(int width, int height) {
+    if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        Paint();
+    }
     if (!embedded_ || nudged_ || (width >= kMinVisibleSize && height >= kMinVisibleSize))
         return;
     nudged_ = true;
@@ -322,7 +418,7 @@ void XEmbedTrayIcon::VerifyEmbedding() {
 
 // Mapped by the host inside a parent wide enough to show some of it.
 bool XEmbedTrayIcon::ShownByHost() const {
-    const xcb_window_t window = winId();
+    const xcb_window_t window = window_.Id();
     auto* attributes = xcb_get_window_attributes_reply(
         connection_, xcb_get_window_attributes(connection_, window), nullptr);
     if (!attributes)
@@ -345,35 +441,16 @@ bool XEmbedTrayIcon::ShownByHost() const {
     return roomy;
 }
 
-void XEmbedTrayIcon::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (!icon_.isNull())
-        icon_.paint(&painter, rect());
-}
-
-void XEmbedTrayIcon::mousePressEvent(QMouseEvent* event) {
-    const auto button = ButtonOf(event->button());
-    const QPoint at = event->globalPosition().toPoint();
-    if (button && callbacks_.buttonDown)
-        callbacks_.buttonDown(*button, at.x(), at.y());
-}
-
-void XEmbedTrayIcon::mouseReleaseEvent(QMouseEvent* event) {
-    const auto button = ButtonOf(event->button());
-    const QPoint at = event->globalPosition().toPoint();
-    if (button && callbacks_.buttonUp)
-        callbacks_.buttonUp(*button, at.x(), at.y());
-}
-
-void XEmbedTrayIcon::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->globalPosition().toPoint();
-    if (callbacks_.move)
-        callbacks_.move(at.x(), at.y());
-}
-
-void XEmbedTrayIcon::wheelEvent(QWheelEvent* event) {
-    if (callbacks_.wheel)
-        callbacks_.wheel(event->angleDelta().y());
+// The icon at its own size or smaller, never enlarged, in the middle.
+void XEmbedTrayIcon::Paint() {
+    if (!window_.Exists() || width_ <= 0 || height_ <= 0)
+        return;
+    const QPixmap pixmap = icon_.isNull() ? QPixmap() : icon_.pixmap(QSize(width_, height_), 1.0);
+    if (pixmap.isNull()) {
+        window_.Clear();
+        return;
+    }
+    window_.Draw(Centred(pixmap.toImage(), width_, height_), 0, 0);
 }
 
 } // namespace zeb

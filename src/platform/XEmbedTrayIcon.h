@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/TrayIcon.h"
+#include "platform/X11Window.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QWidget>
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
 #include <cstdint>
 
 struct xcb_connection_t;
@@ -15,10 +18,12 @@ namespace zeb {
 // QSystemTrayIcon it sees every button press, release, move and wheel turn.
 // Needs the xcb platform; Show() fails elsewhere or when no host owns the tray.
 // When a host appears later (or returns after leaving), the icon docks then.
-class XEmbedTrayIcon : public QWidget, public TrayIcon, public QAbstractNativeEventFilter {
+// The window is a plain X window that draws the icon itself; resting the
+// pointer on it shows the tooltip.
+class XEmbedTrayIcon : public QObject, public TrayIcon, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
-    explicit XEmbedTrayIcon(QWidget* parent = nullptr);
+    explicit XEmbedTrayIcon(QObject* parent = nullptr);
     ~XEmbedTrayIcon() override;
 
     TrayCapabilities Capabilities() const override;
@@ -30,20 +35,19 @@ public:
     void Hide() override;
     bool IsDocked() const override { return docked_; }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    // The X window; 0 while there is none (before Show, after Hide).
+    std::uint32_t WindowId() const { return window_.Id(); }
+    // The tooltip as the tooltip label takes it (escaped rich text).
+    const QString& ToolTip() const { return toolTip_; }
+    // The window's name, which carries the plain tip.
+    const QString& Name() const { return name_; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     bool PrepareX11();
-    void SetSizeHints(std::uint32_t window);
-    void IgnorePropertyChanges(std::uint32_t window);
-    std::uint32_t Atom(const char* name) const;
+    void SetSizeHints();
+    std::uint32_t Atom(const char* name) const { return window_.Atom(name); }
     std::uint32_t TrayOwner() const;
     bool RequestDock();
     void ListenForTrayManager();
@@ -53,7 +57,14 @@ private:
     void ScheduleEmbeddingCheck();
     void VerifyEmbedding();
     bool ShownByHost() const;
+    bool HandleWindowEvent(const void* event, int type);
+    void OnButton(int button, bool pressed, int rootX, int rootY);
+    void Paint();
+    QPoint Logical(int rootX, int rootY) const;
+    void ShowToolTip();
+    void HideToolTip();
 
+    X11Window window_;
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
     std::uint32_t selectionAtom_ = 0;
@@ -63,7 +74,14 @@ private:
     bool embedded_ = false;
     bool nudged_ = false; // the size was asked for again since the last dock
     int redocks_ = 0;     // dock requests repeated because the host did not show the icon
+    int width_ = 0;
+    int height_ = 0;
     QIcon icon_;
+    QString toolTip_;
+    QString name_;
+    QTimer tipDelay_;
+    QPoint pointer_; // where the pointer last was on the icon, in screen coordinates
+    bool tipShown_ = false;
     TrayCallbacks callbacks_;
 };
 

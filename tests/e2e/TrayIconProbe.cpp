@@ -1,4 +1,5 @@
-// Shows one XEmbed tray icon and prints a line per event on stdout:
+// Shows one XEmbed tray icon (16 px, rgb(200,40,10), its right half at half
+// opacity) and prints a line per event on stdout:
 // "window <id>", "docked", "not docked", "press <button> <x> <y>",
 // "release <button> <x> <y>", "move <x> <y>" and "wheel <delta>".
 // Without a tray host it exits with status 1, unless given "--stay", in
@@ -6,6 +7,7 @@
 #include "platform/XEmbedTrayIcon.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QPixmap>
 #include <cstring>
 #include <iostream>
@@ -40,13 +42,16 @@ int main(int argc, char** argv) {
     const bool stay = argc > 1 && std::strcmp(argv[1], "--stay") == 0;
     QApplication app(argc, argv);
     zeb::XEmbedTrayIcon icon;
-    QPixmap image(16, 16);
-    image.fill(Qt::darkGreen);
-    icon.SetIcon(QIcon(image));
+    // Left half opaque, right half the same colour at half opacity.
+    QImage image(16, 16, QImage::Format_ARGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, qRgba(200, 40, 10, x < 8 ? 255 : 128));
+    icon.SetIcon(QIcon(QPixmap::fromImage(image)));
     icon.SetToolTip("tray probe");
     icon.SetCallbacks(PrintingCallbacks());
     const bool requested = icon.Show();
-    Print("window " + std::to_string(icon.winId()));
+    Print("window " + std::to_string(icon.WindowId()));
     if (!requested) {
         Print("not docked");
         if (!stay)

@@ -92,6 +92,30 @@ icon_settles() {
 }
 check "the icon gets a usable size in the tray" icon_settles
 
+# The picture sits in the middle of the window over the window's background:
+# its opaque half in its own colour, its half-transparent half midway
+# between that colour and the background.
+pixel_at() { # <window> <x> <y>: "r g b"
+    import -window "$1" png:- 2>/dev/null |
+        convert png:- -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info: 2>/dev/null
+}
+near() { # <"r g b"> <"r g b">: each channel within 3
+    awk -v a="$1" -v b="$2" 'BEGIN { split(a, x); split(b, y)
+        for (i = 1; i <= 3; i++) { d = x[i] - y[i]; if (d > 3 || d < -3) exit 1 } }'
+}
+read -r width height < <(xwininfo -id "$win" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
+left=$(((width - 16) / 2))
+top=$(((height - 16) / 2))
+background=$(pixel_at "$win" 0 0)
+opaque=$(pixel_at "$win" $((left + 3)) $((top + 8)))
+half=$(pixel_at "$win" $((left + 12)) $((top + 8)))
+expected_half=$(awk -v b="$background" 'BEGIN { split(b, c); printf "%d %d %d", 200 * 128 / 255 + c[1] * 127 / 255, 40 * 128 / 255 + c[2] * 127 / 255, 10 * 128 / 255 + c[3] * 127 / 255 }')
+check "the icon's opaque half shows its colour (got $opaque)" near "$opaque" "200 40 10"
+check "its half-transparent half is blended with the background $background (got $half)" \
+    near "$half" "$expected_half"
+not_near() { ! near "$@"; }
+check "the background shows around the picture" not_near "$background" "200 40 10"
+
 # Pointer onto the icon: a move event at the pointer's global position.
 xdotool mousemove --window "$win" 6 7
 eval "$(xdotool getmouselocation --shell)"

@@ -33,9 +33,8 @@ TEST(TrayToolTip, TitlesThatLookLikeMarkupAreShownAsWritten) {
          {"1. Rock & Roll - 00:05/03:00", "2. <b>Bold</b>  &amp; <i>x - 00:00/00:01",
           "3. a < b > c - 01:00/02:00"}) {
         icon.SetToolTip(title);
-        EXPECT_EQ(DrawnText(icon.toolTip()).toStdString(), title.toStdString());
-        EXPECT_EQ(icon.windowTitle().toStdString(), title.toStdString())
-            << "the window name is plain";
+        EXPECT_EQ(DrawnText(icon.ToolTip()).toStdString(), title.toStdString());
+        EXPECT_EQ(icon.Name().toStdString(), title.toStdString()) << "the window name is plain";
     }
 }
 
