@@ -341,11 +341,10 @@ int CFrameRing::SlotsForLevel(int inputBuffersLevel) {
 void CFrameRing::Allocate(int slots) {
     if (slots <= 0)
         throw EngineError(EngineError::RingAlloc, "frame ring without slots");
+    // A slot's body grows to the longest frame it has held, so a stream of
+    // short frames does not keep the room of the longest possible ones.
     try {
-        std::vector<Slot> fresh(static_cast<size_t>(slots));
-        for (Slot& slot : fresh)
-            slot.body.assign(kMaxFrameBody, 0);
-        slots_ = std::move(fresh);
+        slots_ = std::vector<Slot>(static_cast<size_t>(slots));
     } catch (const std::bad_alloc&) {
         throw EngineError(EngineError::RingAlloc, "frame ring cannot be allocated");
     }
@@ -384,6 +383,11 @@ void CFrameRing::Fill(int firstSlot, CFrameReader& reader) {
             throw;
         }
         slot.header = reader.current_;
+        try {
+            slot.body.resize(static_cast<size_t>(std::max(0, slot.header.bodySize)));
+        } catch (const std::bad_alloc&) {
+            throw EngineError(EngineError::RingAlloc, "frame ring cannot be allocated");
+        }
         if (!reader.ReadBody(slot.header, slot.body.data()))
             return;
         slot.filled = true;

@@ -137,6 +137,11 @@ bool X11Window::Create(int width, int height, std::uint32_t eventMask, std::uint
                       values);
     gc_ = xcb_generate_id(connection_);
     xcb_create_gc(connection_, gc_, id_, 0, nullptr);
+    // A playing track renames the tray icon every second; its atoms are
+    // looked up once.
+    utf8Atom_ = Atom("UTF8_STRING");
+    netNameAtom_ = Atom("_NET_WM_NAME");
+    named_ = false;
     SetClass(InstanceName(), QCoreApplication::applicationName().toStdString());
     SetOwnerProperties();
     return true;
@@ -176,13 +181,14 @@ void X11Window::SetClass(const std::string& instance, const std::string& classNa
 }
 
 void X11Window::SetName(const QString& name) {
-    if (!id_)
+    if (!id_ || (named_ && name == name_))
         return;
+    name_ = name;
+    named_ = true;
     const QByteArray text = name.toUtf8();
-    const xcb_atom_t utf8 = Atom("UTF8_STRING");
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, id_, Atom("_NET_WM_NAME"), utf8, 8,
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, id_, netNameAtom_, utf8Atom_, 8,
                         static_cast<std::uint32_t>(text.size()), text.constData());
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, id_, XCB_ATOM_WM_NAME, utf8, 8,
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, id_, XCB_ATOM_WM_NAME, utf8Atom_, 8,
                         static_cast<std::uint32_t>(text.size()), text.constData());
     xcb_flush(connection_);
 }

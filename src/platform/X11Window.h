@@ -36,7 +36,8 @@ public:
 
     // WM_CLASS: the instance and class names.
     void SetClass(const std::string& instance, const std::string& className);
-    // WM_NAME and _NET_WM_NAME, both UTF-8.
+    // WM_NAME and _NET_WM_NAME, both UTF-8; nothing is sent when the name
+    // stays as it is.
     void SetName(const QString& name);
     // Replaces the event mask chosen at creation.
     void SelectEvents(std::uint32_t eventMask);
@@ -59,6 +60,10 @@ private:
     std::uint8_t depth_ = 0;
     std::uint32_t background_ = 0;
     std::uint32_t gc_ = 0;
+    std::uint32_t utf8Atom_ = 0;
+    std::uint32_t netNameAtom_ = 0;
+    QString name_;
+    bool named_ = false;
 };
 
 } // namespace zeb
