@@ -2,6 +2,8 @@
 #include "ui/SkinImages.h"
 
 #include "resources/ImageNames.h"
+#include "resources/PackedImages.h"
+#include "ui/BuiltInIconEngine.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -94,19 +96,21 @@ std::vector<std::string> SkinLines(const std::string& text) {
 
 } // namespace
 
-// Built-in pictures are PNG, which Qt reads itself: with the format named
-// and no guessing, Qt loads none of its image-format plugins for them.
+// Built-in pictures are PNG, decoded when the program is built; the image
+// shares the packed pixels. One that is not packed is read as PNG with the
+// format named and no guessing, so Qt loads none of its image-format plugins.
 QImage BuiltInImage(const char* path) {
+    if (const PackedImage* packed = FindPackedImage(path))
+        return QImage(reinterpret_cast<const uchar*>(packed->pixels), packed->width, packed->height,
+                      packed->width * 4,
+                      packed->hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     QImageReader reader(QString::fromLatin1(path), "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
 }
 
 QIcon BuiltInIcon(IconId id) {
-    QIcon icon;
-    for (int i = 0; i < IconSizeCount(id); ++i)
-        icon.addPixmap(QPixmap::fromImage(BuiltInImage(ImagePath(id, IconSize(id, i)))));
-    return icon;
+    return QIcon(new BuiltInIconEngine(id));
 }
 
 QPixmap SkinImages::Button(int index, bool selected) const {

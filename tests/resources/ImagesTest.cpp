@@ -2,6 +2,7 @@
 // does, and checks sizes, transparency rules and that the pictures that must
 // look different do.
 #include "resources/ImageNames.h"
+#include "resources/PackedImages.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -190,6 +191,30 @@ TEST_F(ImagesTest, ResourceFolderHoldsNoUnnamedFiles) {
         EXPECT_TRUE(named.contains(":/images/" + file)) << file.toStdString();
     }
     EXPECT_EQ(present.size(), named.size());
+}
+
+// The pixels packed at build time are those of the PNG files, alpha and all,
+// for every PNG the program can ask for.
+TEST_F(ImagesTest, PackedImagesHoldThePixelsOfTheirFiles) {
+    const QStringList present = QDir(":/images").entryList({"*.png"}, QDir::Files);
+    ASSERT_FALSE(present.isEmpty());
+    for (const QString& file : present) {
+        const std::string path = (":/images/" + file).toStdString();
+        const PackedImage* packed = FindPackedImage(path);
+        ASSERT_NE(packed, nullptr) << path;
+        QImageReader reader(QString::fromStdString(path), "png");
+        const QImage read = reader.read();
+        ASSERT_FALSE(read.isNull()) << path;
+        EXPECT_EQ(packed->hasAlpha, read.hasAlphaChannel()) << path;
+        const QImage expected = read.convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(QSize(packed->width, packed->height), expected.size()) << path;
+        int differing = 0;
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                differing += packed->pixels[y * packed->width + x] != expected.pixel(x, y);
+        EXPECT_EQ(differing, 0) << path;
+    }
+    EXPECT_EQ(FindPackedImage(SvgPath(IconId::Program)), nullptr) << "only PNG is packed";
 }
 
 } // namespace

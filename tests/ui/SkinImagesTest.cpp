@@ -58,6 +58,29 @@ protected:
     SkinImages builtIn_ = BuiltInSkinImages();
 };
 
+// A built-in icon draws the smallest built-in size at least as big as asked,
+// scaled down to the size asked, and never enlarges the largest one.
+TEST_F(SkinImagesTest, BuiltInIconsDrawTheNearestBuiltInSize) {
+    const QIcon icon = BuiltInIcon(IconId::Stopped);
+    // Compared premultiplied, as a pixmap holds its pixels.
+    const auto premultiplied = [](const QImage& image) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    const QImage own22 = premultiplied(BuiltInImage(ImagePath(IconId::Stopped, 22)));
+    EXPECT_EQ(premultiplied(icon.pixmap(QSize(22, 22), 1.0).toImage()), own22);
+    EXPECT_EQ(icon.pixmap(QSize(20, 20), 1.0).size(), QSize(20, 20));
+    EXPECT_EQ(icon.actualSize(QSize(64, 64)), QSize(32, 32));
+    EXPECT_EQ(icon.pixmap(QSize(64, 64), 1.0).size(), QSize(32, 32));
+    EXPECT_EQ(icon.availableSizes().size(), IconSizeCount(IconId::Stopped));
+    EXPECT_NE(icon.pixmap(QSize(22, 22), 1.0, QIcon::Disabled)
+                  .toImage()
+                  .convertToFormat(QImage::Format_ARGB32),
+              own22)
+        << "a disabled icon looks disabled";
+    const QIcon copy = icon; // a copy draws the same
+    EXPECT_EQ(copy.pixmap(QSize(16, 16), 1.0).toImage(), icon.pixmap(QSize(16, 16), 1.0).toImage());
+}
+
 TEST_F(SkinImagesTest, BuiltInImagesHaveTheirSizesAndMagentaKeyedOut) {
     EXPECT_EQ(builtIn_.buttons.size(), QSize(90, 90));
     EXPECT_EQ(builtIn_.buttonsSelected.size(), QSize(90, 90));
