@@ -132,17 +132,28 @@ constexpr int IconSize(IconId id, int index) {
     return detail::IconFilesOf(id).sizes[index];
 }
 
-// The PNG for an icon drawn px pixels square: the smallest one at least that
-// big, else the largest there is.
-constexpr const char* ImagePath(IconId id, int px) {
-    const auto files = detail::IconFilesOf(id);
+// The size an icon drawn px pixels square is drawn from: the smallest one at
+// least that big, else the largest there is; 0 for an icon without sizes.
+constexpr int IconSizeFor(IconId id, int px) {
     const int count = IconSizeCount(id);
     for (int i = 0; i < count; ++i) {
-        if (files.sizes[i] >= px) {
+        if (IconSize(id, i) >= px) {
+            return IconSize(id, i);
+        }
+    }
+    return count > 0 ? IconSize(id, count - 1) : 0;
+}
+
+// The PNG for an icon drawn px pixels square (IconSizeFor).
+constexpr const char* ImagePath(IconId id, int px) {
+    const auto files = detail::IconFilesOf(id);
+    const int size = IconSizeFor(id, px);
+    for (int i = 0; i < IconSizeCount(id); ++i) {
+        if (files.sizes[i] == size) {
             return files.pngs[i];
         }
     }
-    return count > 0 ? files.pngs[count - 1] : nullptr;
+    return nullptr;
 }
 
 // The icon at its native size: 32 for the program and file icons, 16 for

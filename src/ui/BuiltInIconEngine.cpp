@@ -10,23 +10,8 @@
 
 namespace zeb {
 
-namespace {
-
-// The built-in size drawn for `size`, as ImagePath picks its file.
-int BuiltInSizeFor(IconId id, const QSize& size) {
-    const int wanted = std::max(size.width(), size.height());
-    const int count = IconSizeCount(id);
-    for (int i = 0; i < count; ++i) {
-        if (IconSize(id, i) >= wanted)
-            return IconSize(id, i);
-    }
-    return count > 0 ? IconSize(id, count - 1) : 0;
-}
-
-} // namespace
-
 const QPixmap& BuiltInIconEngine::Source(const QSize& size) {
-    const int builtIn = BuiltInSizeFor(id_, size);
+    const int builtIn = IconSizeFor(id_, std::max(size.width(), size.height()));
     auto found = sources_.find(builtIn);
     if (found == sources_.end()) {
         const QImage image = BuiltInImage(ImagePath(id_, builtIn));
@@ -38,7 +23,7 @@ const QPixmap& BuiltInIconEngine::Source(const QSize& size) {
 // The built-in size, or `size` when that is smaller: icons are scaled down,
 // never up.
 QSize BuiltInIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State) {
-    const int builtIn = BuiltInSizeFor(id_, size);
+    const int builtIn = IconSizeFor(id_, std::max(size.width(), size.height()));
     if (builtIn <= 0 || size.isEmpty())
         return {};
     const QSize own(builtIn, builtIn);
