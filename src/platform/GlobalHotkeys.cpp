@@ -1,9 +1,9 @@
 #include "platform/GlobalHotkeys.h"
 
 #include "platform/VirtualKeys.h"
+#include "platform/X11Window.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -28,13 +28,6 @@ constexpr std::uint16_t kAllModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_LOCK |
                                         XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_2 |
                                         XCB_MOD_MASK_3 | XCB_MOD_MASK_4 | XCB_MOD_MASK_5;
 
-xcb_connection_t* X11Connection() {
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 // The keycodes that produce `keysym` in any shift level, each once.
 std::vector<xcb_keycode_t> KeycodesOf(xcb_key_symbols_t* symbols, xcb_keysym_t keysym) {
     std::vector<xcb_keycode_t> codes;
@@ -50,7 +43,7 @@ std::vector<xcb_keycode_t> KeycodesOf(xcb_key_symbols_t* symbols, xcb_keysym_t k
 } // namespace
 
 GlobalHotkeys::GlobalHotkeys(QObject* parent) : QObject(parent) {
-    connection_ = X11Connection();
+    connection_ = X11Window::Connection();
     if (!connection_)
         return;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_)); it.rem;
@@ -276,7 +269,7 @@ std::optional<bool> NamedIndicator(xcb_connection_t* c, std::string_view name) {
 } // namespace
 
 bool GlobalHotkeys::IndicatorOn(std::string_view name) {
-    xcb_connection_t* c = X11Connection();
+    xcb_connection_t* c = X11Window::Connection();
     if (!c || !UseXkb(c))
         return false;
     return NamedIndicator(c, name).value_or(false);
@@ -304,7 +297,7 @@ bool GlobalHotkeys::WatchIndicators() {
 }
 
 bool GlobalHotkeys::ScrollLockOn() {
-    xcb_connection_t* c = X11Connection();
+    xcb_connection_t* c = X11Window::Connection();
     if (!c || !UseXkb(c))
         return false;
     if (std::optional<bool> on = NamedIndicator(c, "Scroll Lock"))
