@@ -31,13 +31,7 @@ for tool in valgrind callgrind_control callgrind_annotate Xvfb trayer pulseaudio
     command -v "$tool" >/dev/null || fail "$tool not found (run scripts/install-deps)"
 done
 
-CURRENT_PID=
-cleanup() {
-    [ -n "$CURRENT_PID" ] && kill -KILL "$CURRENT_PID" 2>/dev/null
-    session_stop_all
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+session_stop_on_exit
 
 session_start_display || fail "no display"
 session_start_tray || fail "no tray host"

@@ -35,13 +35,7 @@ BENCH_DIR=$(cd "$(dirname "$0")" && pwd)
 source "$BENCH_DIR/../scripts/lib/session.sh"
 source "$BENCH_DIR/../tests/e2e/lib.sh"
 
-CURRENT_PID=
-cleanup() {
-    [ -n "$CURRENT_PID" ] && kill -KILL "$CURRENT_PID" 2>/dev/null
-    session_stop_all
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+session_stop_on_exit
 
 fail() {
     echo "process bench: $*" >&2

@@ -8,6 +8,8 @@
 #   session_start_user DIR  a home, runtime folder and session bus in DIR;
 #                           exports HOME, the XDG folders and the bus address
 #   session_stop_all        ends everything started above
+#   session_stop_on_exit    runs session_stop_all when the script ends or is
+#                           interrupted, first killing CURRENT_PID if set
 
 SESSION_PIDS=()
 SESSION_DIRS=()
@@ -134,6 +136,15 @@ session_start_user() { # <folder>
     export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$folder/bus.address")
     export HOME="$folder/home" XDG_RUNTIME_DIR="$folder/run" XDG_CONFIG_HOME="$folder/home/.config"
     export XDG_CACHE_HOME="$folder/home/.cache" XDG_DATA_HOME="$folder/home/.local/share"
+}
+
+# For scripts that run one measured process at a time and keep its id in
+# CURRENT_PID: it is killed outright, as it may run under a tool that
+# outlives TERM, and then the session ends.
+session_stop_on_exit() {
+    CURRENT_PID=
+    trap '[ -n "$CURRENT_PID" ] && kill -KILL "$CURRENT_PID" 2>/dev/null; session_stop_all' EXIT
+    trap 'exit 130' INT TERM
 }
 
 session_stop_all() {
